@@ -1,0 +1,135 @@
+#include "CWinApp.h"
+
+#include <commctrl.h>
+
+static CWinApp* g_pApp = NULL;
+
+// The executable's file name without folder and extension. A path that does
+// not fit the buffer gives the generic name rather than a cut one.
+static CString ModuleTitle()
+{
+    char path[MAX_PATH] = {0};
+    DWORD n = GetModuleFileNameA(NULL, path, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH)
+        return CString("Tavro");
+    CString full(path);
+    CString name = full;
+    for (int i = 0; i < full.GetLength(); i += full.CharLengthAt(i)) {
+        if (full.CharLengthAt(i) == 1 && (full.GetAt(i) == '\\' || full.GetAt(i) == '/'))
+            name = full.Mid(i + 1);
+    }
+    int dot = name.ReverseFind('.');
+    return dot > 0 ? name.Left(dot) : name;
+}
+
+CWinApp::CWinApp(LPCSTR pszAppName)
+    : m_hInstance(NULL), m_pMainWnd(NULL), m_strAppName(pszAppName)
+{
+    g_pApp = this;
+}
+
+CWinApp::~CWinApp()
+{
+    if (g_pApp == this)
+        g_pApp = NULL;
+}
+
+BOOL CWinApp::InitInstance()
+{
+    return TRUE;
+}
+
+int CWinApp::ExitInstance()
+{
+    return 0;
+}
+
+int CWinApp::Run()
+{
+    MSG msg;
+    while (GetMessageA(&msg, NULL, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return ExitInstance();
+}
+
+HICON CWinApp::LoadIcon(UINT nIDResource) const
+{
+    return ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(nIDResource));
+}
+
+CWinApp* AfxGetApp()
+{
+    return g_pApp;
+}
+
+HINSTANCE AfxGetInstanceHandle()
+{
+    if (g_pApp && g_pApp->m_hInstance)
+        return g_pApp->m_hInstance;
+    return GetModuleHandleA(NULL);
+}
+
+HINSTANCE AfxGetResourceHandle()
+{
+    return AfxGetInstanceHandle();
+}
+
+HINSTANCE AfxFindResourceHandle(LPCSTR /*pszName*/, LPCSTR /*pszType*/)
+{
+    return AfxGetResourceHandle();
+}
+
+LPCSTR AfxGetAppName()
+{
+    static CString s_title;
+    if (g_pApp && !g_pApp->m_strAppName.IsEmpty())
+        return g_pApp->m_strAppName;
+    if (s_title.IsEmpty())
+        s_title = ModuleTitle();
+    return s_title;
+}
+
+void AfxEnableControlContainer()
+{
+}
+
+BOOL Enable3dControls()
+{
+    return TRUE;
+}
+
+// Every launch makes an arbitrary work folder current, so neither program may
+// load a DLL from there: the current folder leaves the DLL search path, and
+// where the system has it, only the system's own folders stay in it.
+static void HardenDllSearchPath()
+{
+    SetDllDirectoryA("");
+    typedef BOOL (WINAPI *SetDefaultDllDirectoriesFn)(DWORD);
+    HMODULE hKernel = GetModuleHandleA("kernel32.dll");
+    SetDefaultDllDirectoriesFn setDefault = hKernel
+        ? reinterpret_cast<SetDefaultDllDirectoriesFn>(
+              reinterpret_cast<void*>(GetProcAddress(hKernel, "SetDefaultDllDirectories")))
+        : NULL;
+    if (setDefault)
+        setDefault(0x00000800 /* LOAD_LIBRARY_SEARCH_SYSTEM32 */);
+}
+
+int AfxWinMain(HINSTANCE hInstance)
+{
+    HardenDllSearchPath();
+    CWinApp* pApp = AfxGetApp();
+    if (!pApp)
+        return 1;
+    pApp->m_hInstance = hInstance;
+    if (pApp->m_strAppName.IsEmpty())
+        pApp->m_strAppName = AfxGetAppName();
+
+    INITCOMMONCONTROLSEX icc = { sizeof(icc), ICC_WIN95_CLASSES };
+    InitCommonControlsEx(&icc);
+
+    if (!pApp->InitInstance())
+        return pApp->ExitInstance();
+    return pApp->Run();
+}

@@ -1,0 +1,69 @@
+#include "CWnd.h"
+
+#include <shellapi.h>
+
+// Window property that carries the bound object's address.
+static const char kObjectProperty[] = "TavroCWnd";
+
+CWnd::~CWnd()
+{
+    if (m_hWnd && FromHandle(m_hWnd) == this)
+        RemovePropA(m_hWnd, kObjectProperty);
+}
+
+CWnd* CWnd::FromHandle(HWND hWnd)
+{
+    if (!hWnd)
+        return NULL;
+    return static_cast<CWnd*>(GetPropA(hWnd, kObjectProperty));
+}
+
+HWND CWnd::Detach()
+{
+    HWND hWnd = m_hWnd;
+    m_hWnd = NULL;
+    return hWnd;
+}
+
+void CWnd::BindToWindow(HWND hWnd)
+{
+    m_hWnd = hWnd;
+    SetPropA(hWnd, kObjectProperty, this);
+}
+
+void CWnd::UnbindFromWindow()
+{
+    if (m_hWnd && FromHandle(m_hWnd) == this)
+        RemovePropA(m_hWnd, kObjectProperty);
+    m_hWnd = NULL;
+}
+
+void CWnd::GetWindowText(CString& text) const
+{
+    int n = ::GetWindowTextLengthA(m_hWnd);
+    LPSTR buffer = text.GetBuffer(n + 1);
+    int copied = n > 0 ? ::GetWindowTextA(m_hWnd, buffer, n + 1) : 0;
+    text.ReleaseBuffer(copied);
+}
+
+void CWnd::GetDlgItemText(int nID, CString& text) const
+{
+    CWnd item = GetDlgItem(nID);
+    item.GetWindowText(text);
+}
+
+HICON CWnd::SetIcon(HICON hIcon, BOOL bBigIcon)
+{
+    return reinterpret_cast<HICON>(
+        SendMessage(WM_SETICON, bBigIcon ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(hIcon)));
+}
+
+void CWnd::DragAcceptFiles(BOOL bAccept)
+{
+    ::DragAcceptFiles(m_hWnd, bAccept);
+}
+
+BOOL CWnd::OnMessage(UINT, WPARAM, LPARAM, LRESULT&)
+{
+    return FALSE;
+}

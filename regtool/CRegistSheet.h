@@ -1,0 +1,55 @@
+// The registration wizard: one sheet per run, built for one RegistMode. It owns
+// its pages, the working entry and the listed entries, and carries the entry
+// load/save and file kind operations the pages share.
+#pragma once
+
+#include "CPropertySheet.h"
+#include "CRegistEntry.h"
+#include "CRegistEntryArray.h"
+#include "FileKind.h"
+
+enum RegistMode {
+    RegistNew = 0,
+    RegistEdit = 1,
+    RegistDelete = 2
+};
+
+class CNewFirst;
+class CEditFirst;
+class CEditPage;
+class CEntryPage;
+class CLastPage;
+
+class CRegistSheet : public CPropertySheet
+{
+public:
+    CRegistSheet(int nMode, CWnd* pParentWnd);
+    virtual ~CRegistSheet();
+
+    // Deletes every listed record and empties the list.
+    void ClearEntries();
+
+    // Settings file of an entry (see CRegistEntry.h).
+    BOOL LoadEntry(CRegistEntry* pEntry) { return ::LoadEntry(pEntry); }
+    BOOL SaveEntry(CRegistEntry* pEntry) { return ::SaveEntry(pEntry); }
+
+    // File kind and icon operations (see FileKind.h); none uses the sheet's state.
+    CString GetPathPart(LPCSTR pszPath, PathPart part) { return ::GetPathPart(pszPath, part); }
+    int FindAssociatedProgram(LPCSTR pszPath, char* pszResult) { return ::FindAssociatedProgram(pszPath, pszResult); }
+    BOOL ReportFindExecutableError(int nCode) { return ::ReportFindExecutableError(nCode); }
+    BOOL CheckRegistrable(LPCSTR pszPath) { return ::CheckRegistrable(pszPath); }
+    static HICON LoadFileIcon(LPCSTR pszPath) { return ::LoadFileIcon(pszPath); }
+
+    CNewFirst* m_pNewFirst;
+    CEditFirst* m_pEditFirst;
+    CEditPage* m_pEditPage;
+    CEntryPage* m_pEntryPage;
+    CLastPage* m_pLastPage;
+    CRegistEntry m_entry;
+    CRegistEntryArray m_entryArray;
+    int m_nMode;
+
+private:
+    CRegistSheet(const CRegistSheet&);
+    CRegistSheet& operator=(const CRegistSheet&);
+};
