@@ -16,5 +16,5 @@ trap tavro_cleanup EXIT
 tavro_require_cp932
 
 status=0
-ctest --test-dir "$root/build/x86_64" --output-on-failure --timeout 900 "$@" || status=$?
+ctest --test-dir "${TAVRO_BUILD_DIR:-$root/build}/x86_64" --output-on-failure --timeout 900 "$@" || status=$?
 exit $status
