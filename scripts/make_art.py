@@ -167,9 +167,12 @@ def write_ico(path, images):
 # ---------------------------------------------------------------------------
 
 BMP_W, BMP_H = 185, 276
+# The dialog shows the picture centred in a control narrower than the picture (about 126 to
+# 150 pixels, depending on the dialog font), so everything that matters stays within the
+# middle columns; the outer columns carry only sky.
 LIGHT = normalize((-0.62, -0.38, 0.68))   # sunlight from the upper left, in front
 
-PLANET_CX, PLANET_CY, PLANET_R = 97.0, 160.0, 76.0
+PLANET_CX, PLANET_CY, PLANET_R = 92.5, 152.0, 62.0
 PLANET_TILT = math.radians(-14.0)
 
 # Cloud belts from south pole to north pole: (latitude in radians, colour).
@@ -377,10 +380,10 @@ def make_planet_bmp(path):
     render_stars(img)
     render_planet(img)
     moons = [
-        Moon(40.0, 36.0, 15.0, (150, 138, 122), "patchy", 101),      # large, grey-brown
-        Moon(152.0, 44.0, 9.5, (236, 214, 112), "volcanic", 202),     # yellow, volcanic
-        Moon(62.0, 128.0, 7.5, (232, 222, 200), "icy", 303),         # small, icy, in transit
-        Moon(150.0, 256.0, 11.0, (112, 100, 88), "cratered", 404),   # dark, cratered
+        Moon(52.0, 42.0, 13.5, (150, 138, 122), "patchy", 101),      # large, grey-brown
+        Moon(136.0, 62.0, 8.5, (236, 214, 112), "volcanic", 202),    # yellow, volcanic
+        Moon(68.0, 124.0, 6.5, (232, 222, 200), "icy", 303),         # small, icy, in transit
+        Moon(124.0, 248.0, 10.0, (112, 100, 88), "cratered", 404),   # dark, cratered
     ]
     moons[2].cast_shadow(img)
     for m in moons:
