@@ -42,6 +42,14 @@ tavro_font_substitute() {
         /v 'ＭＳ ゴシック' /t REG_SZ /d 'IPAGothic' /f >/dev/null 2>&1
 }
 
+# Every program of the prefix runs in one virtual desktop with a taskbar and a
+# notification area (Wine shows the taskbar only for the desktop named "shell").
+tavro_virtual_desktop() {
+    tavro_wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d shell /f >/dev/null 2>&1
+    tavro_wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shell /t REG_SZ /d 1024x768 /f \
+        >/dev/null 2>&1
+}
+
 # Prepares WINEPREFIX (created when new) and keeps one wineserver alive.
 tavro_init_prefix() {
     mkdir -p "$WINEPREFIX"
@@ -49,6 +57,7 @@ tavro_init_prefix() {
     "$WINESERVER" -p >/dev/null 2>&1 &
     tavro_wine wineboot -i >/dev/null 2>&1
     tavro_font_substitute
+    tavro_virtual_desktop
 }
 
 # A throwaway prefix for one test run, never the user's ~/.wine.
