@@ -1,0 +1,316 @@
+"""Black-box harness: starts the real programs under Wine inside the virtual
+desktop (Xvfb), acts on them as a user would and reads back what they show and
+write. The run script provides DISPLAY, WINEPREFIX and the Wine variables."""
+
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+import time
+import unittest
+
+WINELOADER = os.environ.get("WINELOADER", "/usr/lib/wine/wine64")
+SCREEN_W, SCREEN_H = 1024, 768
+TASKBAR_TOP = SCREEN_H - 28   # the virtual desktop's taskbar strip
+
+ARGS = None
+
+
+def parse_args():
+    global ARGS
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--bin", required=True)
+    parser.add_argument("--probe", required=True)
+    parser.add_argument("--recorder", required=True)
+    parser.add_argument("--artifacts", required=True)
+    ARGS, rest = parser.parse_known_args()
+    os.makedirs(ARGS.artifacts, exist_ok=True)
+    return [sys.argv[0]] + rest
+
+
+def run_tests():
+    argv = parse_args()
+    if not os.environ.get("WINEPREFIX") or not os.environ.get("DISPLAY"):
+        print("FATAL: run through scripts/test.sh (WINEPREFIX and DISPLAY missing)")
+        sys.exit(2)
+    unittest.main(argv=argv, verbosity=2)
+
+
+# ---- paths -------------------------------------------------------------
+
+def prefix_drive_c():
+    return os.path.join(os.environ["WINEPREFIX"], "drive_c")
+
+
+def to_windows(unix_path):
+    """The prefix's drive_c is drive C:; the rest of the Unix tree is drive Z:."""
+    path = os.path.abspath(unix_path)
+    drive_c = os.path.abspath(prefix_drive_c())
+    if path == drive_c or path.startswith(drive_c + "/"):
+        return "C:" + (path[len(drive_c):] or "/").replace("/", "\\")
+    return "Z:" + path.replace("/", "\\")
+
+
+def to_unix(windows_path):
+    path = windows_path.replace("\\", "/")
+    drive = path[0].lower()
+    rest = path[2:]
+    if drive == "z":
+        return rest
+    return os.path.join(os.environ["WINEPREFIX"], "dosdevices", drive + ":") + rest
+
+
+def install_tool(name):
+    """A fresh copy of the shipped folder on drive C:, as a user would unpack it."""
+    folder = os.path.join(prefix_drive_c(), name)
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(folder)
+    for item in ("Tavro.exe", "TavroCore.Exe", "TavroHelp.Html"):
+        src = os.path.join(ARGS.bin, item)
+        if os.path.exists(src):
+            shutil.copy2(src, folder)
+    return folder
+
+
+# ---- processes ---------------------------------------------------------
+
+_started = []
+
+
+def start(exe_unix, args=(), cwd=None, log_name=None):
+    """Starts a Windows program; its output goes to a file, never to our pipes
+    (programs the shell opens would inherit and hold them)."""
+    log_name = log_name or os.path.basename(exe_unix)
+    log = open(os.path.join(ARGS.artifacts, log_name + ".log"), "ab")
+    proc = subprocess.Popen([WINELOADER, exe_unix] + list(args), cwd=cwd or os.path.dirname(exe_unix),
+                            stdout=log, stderr=log, stdin=subprocess.DEVNULL)
+    _started.append(proc)
+    return proc
+
+
+def stop_all():
+    """Ends what the test started: residents through their own exit command (so
+    their icons leave the tray), open message boxes closed, the rest killed."""
+    for _ in range(3):
+        for box, _text in message_boxes():
+            close_box(box)
+        time.sleep(0.3)
+    for w in find_windows(title="TavroCore Ver2.00"):
+        probe("command", w.hwnd, 32772)
+    wait_until(lambda: all(p.poll() is not None for p in _started), 5)
+    for proc in _started:
+        if proc.poll() is None:
+            proc.kill()
+    _started.clear()
+
+
+def probe(*args):
+    out = subprocess.run([WINELOADER, ARGS.probe] + [str(a) for a in args], stdout=subprocess.PIPE,
+                         stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL, timeout=60)
+    return out.stdout.decode("utf-8", "replace")
+
+
+def wait_until(pred, timeout=15.0, interval=0.25):
+    end = time.time() + timeout
+    while True:
+        value = pred()
+        if value:
+            return value
+        if time.time() > end:
+            return value
+        time.sleep(interval)
+
+
+def winpid_alive(proc):
+    return proc.poll() is None
+
+
+# ---- windows -----------------------------------------------------------
+
+class Window:
+    def __init__(self, line):
+        head, _, title = line.partition(" | ")
+        parts = head.split()
+        self.hwnd = int(parts[0])
+        self.pid = int(parts[1])
+        self.visible = parts[2] == "1"
+        self.x, self.y, self.w, self.h = (int(v) for v in parts[3:7])
+        self.cls = parts[7]
+        self.title = title
+
+    def __repr__(self):
+        return "<%s %r %d,%d %dx%d vis=%s>" % (self.cls, self.title, self.x, self.y, self.w, self.h,
+                                               self.visible)
+
+
+class Control:
+    def __init__(self, line):
+        head, _, text = line.partition(" | ")
+        parts = head.split()
+        self.hwnd = int(parts[0])
+        self.id = int(parts[1])
+        self.visible = parts[2] == "1"
+        self.enabled = parts[3] == "1"
+        self.checked = int(parts[4])
+        self.cls = parts[5]
+        self.text = text
+
+    def __repr__(self):
+        return "<%d %s %r vis=%s en=%s>" % (self.id, self.cls, self.text, self.visible, self.enabled)
+
+
+def windows():
+    return [Window(l) for l in probe("windows").splitlines() if " | " in l]
+
+
+def children(hwnd):
+    return [Control(l) for l in probe("children", hwnd).splitlines() if " | " in l]
+
+
+def control(hwnd, control_id):
+    for c in children(hwnd):
+        if c.id == control_id:
+            return c
+    return None
+
+
+def find_windows(title=None, cls=None, visible=None, contains=None):
+    found = []
+    for w in windows():
+        if title is not None and w.title != title:
+            continue
+        if contains is not None and contains not in w.title:
+            continue
+        if cls is not None and w.cls != cls:
+            continue
+        if visible is not None and w.visible != visible:
+            continue
+        found.append(w)
+    return found
+
+
+def wait_window(timeout=15.0, **criteria):
+    found = wait_until(lambda: find_windows(**criteria), timeout)
+    return found[0] if found else None
+
+
+def message_boxes(caption=None):
+    """Visible message boxes as (window, text): a dialog whose static 65535 holds the text."""
+    boxes = []
+    for w in find_windows(cls="#32770", visible=True):
+        if caption is not None and w.title != caption:
+            continue
+        kids = children(w.hwnd)
+        texts = [c.text for c in kids if c.cls.lower() == "static" and c.id == 65535 and c.text]
+        buttons = [c for c in kids if c.cls.lower() == "button"]
+        if texts and buttons and len(kids) <= 6:
+            boxes.append((w, texts[-1].replace("~", "\n")))
+    return boxes
+
+
+def wait_message_box(caption=None, timeout=15.0):
+    found = wait_until(lambda: message_boxes(caption), timeout)
+    return found[0] if found else (None, None)
+
+
+def click_control(hwnd, control_id):
+    probe("click", hwnd, control_id)
+
+
+def close_box(box_window):
+    """Presses the box's OK (or Yes, or the first) button."""
+    kids = [c for c in children(box_window.hwnd) if c.cls.lower() == "button"]
+    ids = [c.id for c in kids]
+    for wanted in (1, 6, 2):
+        if wanted in ids:
+            click_control(box_window.hwnd, wanted)
+            return
+    if kids:
+        click_control(box_window.hwnd, kids[0].id)
+
+
+# ---- screen and mouse --------------------------------------------------
+
+def screenshot(name):
+    path = os.path.join(ARGS.artifacts, name + ".png")
+    subprocess.run(["import", "-window", "root", path], check=False, stderr=subprocess.DEVNULL)
+    return path
+
+
+def grab_rgb(x, y, w, h):
+    raw = subprocess.run(["import", "-window", "root", "-crop", "%dx%d+%d+%d" % (w, h, x, y),
+                          "-depth", "8", "rgb:-"], stdout=subprocess.PIPE,
+                         stderr=subprocess.DEVNULL).stdout
+    return raw
+
+
+def tray_changes(before, after, w):
+    """Columns of the taskbar strip whose pixels changed between two grabs."""
+    cols = set()
+    for i in range(0, min(len(before), len(after)), 3):
+        if before[i:i + 3] != after[i:i + 3]:
+            cols.add((i // 3) % w)
+    return sorted(cols)
+
+
+def xdotool(*args):
+    subprocess.run(["xdotool"] + [str(a) for a in args], check=False)
+
+
+def mouse_click(x, y, button=1, double=False):
+    xdotool("mousemove", x, y)
+    time.sleep(0.2)
+    if double:
+        xdotool("click", "--repeat", 2, "--delay", 80, button)
+    else:
+        xdotool("mousedown", button)
+        time.sleep(0.15)
+        xdotool("mouseup", button)
+
+
+def mouse_move_away():
+    xdotool("mousemove", 500, 300)
+
+
+class TrayWatcher:
+    """Finds a new tray icon by comparing the taskbar before and after it appears."""
+    STRIP_X = 880   # the notification area at the right end of the taskbar
+    STRIP_W = SCREEN_W - STRIP_X
+
+    def __init__(self):
+        mouse_move_away()
+        time.sleep(0.3)
+        self.before = self.grab()
+
+    def grab(self):
+        return grab_rgb(self.STRIP_X, TASKBAR_TOP + 2, self.STRIP_W, SCREEN_H - TASKBAR_TOP - 4)
+
+    def wait_new_icon(self, timeout=15.0):
+        """Screen x, y of the middle of the new icon, or None."""
+        def changed():
+            cols = tray_changes(self.before, self.grab(), self.STRIP_W)
+            return cols if len(cols) >= 4 else None
+        cols = wait_until(changed, timeout, 0.5)
+        if not cols:
+            return None
+        time.sleep(0.5)
+        cols = tray_changes(self.before, self.grab(), self.STRIP_W)
+        # The newest icon is at the left end of the change (icons shift right).
+        left = cols[0]
+        return (self.STRIP_X + left + 8, TASKBAR_TOP + (SCREEN_H - TASKBAR_TOP) // 2)
+
+
+def read_link(windows_or_unix_path):
+    path = windows_or_unix_path
+    if path.startswith("/"):
+        path = to_windows(path)
+    props = {}
+    for line in probe("readlink", path).splitlines():
+        key, _, value = line.partition("=")
+        props[key] = value
+    return props
+
+
+def startup_folder_unix():
+    return to_unix(probe("startup").strip())

@@ -1,0 +1,219 @@
+// e2eprobe: the black-box tests' eyes and hands inside Wine. The Python tests
+// run it with one command; it prints what it finds as UTF-8 lines.
+//
+//   windows                      top-level windows: hwnd pid visible x y w h class | title
+//   children HWND                child windows: hwnd id visible enabled checked class | text
+//   click HWND ID                BM_CLICK on a dialog's control
+//   command HWND ID              WM_COMMAND (BN_CLICKED) posted to a window
+//   settext HWND ID TEXT         WM_SETTEXT on a dialog's control
+//   post HWND MSG WPARAM LPARAM  PostMessage with numbers
+//   readlink PATH                the properties of a shortcut
+//   startup                      the Startup folder of the user
+//   taskbarcreated               broadcasts "TaskbarCreated" as a restarted shell does
+//   alive PID                    "1" when the process runs, else "0"
+//   menu                         items of the open popup menu: id | text
+//   send HWND MSG WPARAM LPARAM  SendMessage with numbers; prints the result
+//   iconic HWND                  "1" when the window is minimised
+//   taborder HWND                ids of the dialog's tab stops, in tab order
+#include <windows.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+static std::string ToUtf8(const char* ansi)
+{
+    int n = MultiByteToWideChar(CP_ACP, 0, ansi, -1, NULL, 0);
+    std::wstring wide(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, ansi, -1, &wide[0], n);
+    int m = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, NULL, 0, NULL, NULL);
+    std::string utf8(static_cast<size_t>(m), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, &utf8[0], m, NULL, NULL);
+    utf8.resize(static_cast<size_t>(m > 0 ? m - 1 : 0));
+    return utf8;
+}
+
+// Windows hold texts in UTF-16: read them that way so nothing depends on the probe's code page.
+static std::string TextOf(HWND hWnd)
+{
+    wchar_t buffer[2048] = {0};
+    SendMessageTimeoutW(hWnd, WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG,
+                        2000, NULL);
+    int m = WideCharToMultiByte(CP_UTF8, 0, buffer, -1, NULL, 0, NULL, NULL);
+    std::string utf8(static_cast<size_t>(m), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, buffer, -1, &utf8[0], m, NULL, NULL);
+    utf8.resize(static_cast<size_t>(m > 0 ? m - 1 : 0));
+    for (char& c : utf8) {
+        if (c == '\n' || c == '\r')
+            c = '~';
+    }
+    return utf8;
+}
+
+// Arguments as Unicode: main's argv is already converted to the ANSI code page.
+static std::wstring WideArg(int index)
+{
+    int count = 0;
+    LPWSTR* args = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::wstring value = args && index < count ? args[index] : L"";
+    LocalFree(args);
+    return value;
+}
+
+static HWND ParseHwnd(const char* text)
+{
+    return reinterpret_cast<HWND>(static_cast<INT_PTR>(std::strtoll(text, NULL, 0)));
+}
+
+static BOOL CALLBACK PrintTopLevel(HWND hWnd, LPARAM)
+{
+    char cls[256] = {0};
+    GetClassNameA(hWnd, cls, sizeof(cls));
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hWnd, &pid);
+    RECT r;
+    GetWindowRect(hWnd, &r);
+    std::printf("%lld %lu %d %ld %ld %ld %ld %s | %s\n", static_cast<long long>(reinterpret_cast<INT_PTR>(hWnd)),
+                pid, IsWindowVisible(hWnd) ? 1 : 0, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                cls, TextOf(hWnd).c_str());
+    return TRUE;
+}
+
+static BOOL CALLBACK PrintChild(HWND hWnd, LPARAM)
+{
+    char cls[256] = {0};
+    GetClassNameA(hWnd, cls, sizeof(cls));
+    LRESULT checked = SendMessageA(hWnd, BM_GETCHECK, 0, 0);
+    std::printf("%lld %d %d %d %d %s | %s\n", static_cast<long long>(reinterpret_cast<INT_PTR>(hWnd)),
+                GetDlgCtrlID(hWnd), IsWindowVisible(hWnd) ? 1 : 0, IsWindowEnabled(hWnd) ? 1 : 0,
+                lstrcmpiA(cls, "Button") == 0 ? static_cast<int>(checked) : -1, cls, TextOf(hWnd).c_str());
+    return TRUE;
+}
+
+static BOOL CALLBACK FindPopupMenu(HWND hWnd, LPARAM lParam)
+{
+    char cls[64] = {0};
+    GetClassNameA(hWnd, cls, sizeof(cls));
+    if (lstrcmpA(cls, "#32768") == 0 && IsWindowVisible(hWnd)) {
+        *reinterpret_cast<HWND*>(lParam) = hWnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+static int PrintOpenMenu()
+{
+    HWND hPopup = NULL;
+    EnumWindows(FindPopupMenu, reinterpret_cast<LPARAM>(&hPopup));
+    if (!hPopup)
+        return 5;
+    HMENU hMenu = reinterpret_cast<HMENU>(SendMessageA(hPopup, 0x01E1 /* MN_GETHMENU */, 0, 0));
+    int count = hMenu ? GetMenuItemCount(hMenu) : -1;
+    for (int i = 0; i < count; ++i) {
+        wchar_t text[256] = {0};
+        GetMenuStringW(hMenu, static_cast<UINT>(i), text, 256, MF_BYPOSITION);
+        char utf8[768] = {0};
+        WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof(utf8), NULL, NULL);
+        std::printf("%d | %s\n", static_cast<int>(GetMenuItemID(hMenu, i)), utf8);
+    }
+    return count >= 0 ? 0 : 6;
+}
+
+static int ReadLink(const std::wstring& wide)
+{
+    CoInitialize(NULL);
+    IShellLinkA* link = NULL;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                reinterpret_cast<void**>(&link))))
+        return 3;
+    IPersistFile* file = NULL;
+    link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+    if (!file || FAILED(file->Load(wide.c_str(), STGM_READ)))
+        return 4;
+    char buffer[1024];
+    WIN32_FIND_DATAA fd;
+    buffer[0] = 0;
+    link->GetPath(buffer, sizeof(buffer), &fd, SLGP_RAWPATH);
+    std::printf("path=%s\n", ToUtf8(buffer).c_str());
+    buffer[0] = 0;
+    link->GetArguments(buffer, sizeof(buffer));
+    std::printf("arguments=%s\n", ToUtf8(buffer).c_str());
+    buffer[0] = 0;
+    link->GetWorkingDirectory(buffer, sizeof(buffer));
+    std::printf("workdir=%s\n", ToUtf8(buffer).c_str());
+    buffer[0] = 0;
+    link->GetDescription(buffer, sizeof(buffer));
+    std::printf("description=%s\n", ToUtf8(buffer).c_str());
+    int index = -1;
+    buffer[0] = 0;
+    link->GetIconLocation(buffer, sizeof(buffer), &index);
+    std::printf("iconpath=%s\niconindex=%d\n", ToUtf8(buffer).c_str(), index);
+    file->Release();
+    link->Release();
+    return 0;
+}
+
+int main(int argc, char** argv)
+{
+    if (argc < 2)
+        return 1;
+    std::string cmd = argv[1];
+    if (cmd == "windows") {
+        EnumWindows(PrintTopLevel, 0);
+    } else if (cmd == "children" && argc > 2) {
+        EnumChildWindows(ParseHwnd(argv[2]), PrintChild, 0);
+    } else if (cmd == "click" && argc > 3) {
+        HWND hItem = GetDlgItem(ParseHwnd(argv[2]), std::atoi(argv[3]));
+        PostMessageA(hItem, BM_CLICK, 0, 0);
+    } else if (cmd == "command" && argc > 3) {
+        PostMessageA(ParseHwnd(argv[2]), WM_COMMAND, MAKEWPARAM(std::atoi(argv[3]), BN_CLICKED), 0);
+    } else if (cmd == "settext" && argc > 4) {
+        std::wstring text = WideArg(4);
+        SendMessageW(GetDlgItem(ParseHwnd(argv[2]), std::atoi(argv[3])), WM_SETTEXT, 0,
+                     reinterpret_cast<LPARAM>(text.c_str()));
+    } else if (cmd == "post" && argc > 5) {
+        PostMessageA(ParseHwnd(argv[2]), static_cast<UINT>(std::strtoul(argv[3], NULL, 0)),
+                     static_cast<WPARAM>(std::strtoull(argv[4], NULL, 0)),
+                     static_cast<LPARAM>(std::strtoll(argv[5], NULL, 0)));
+    } else if (cmd == "readlink" && argc > 2) {
+        return ReadLink(WideArg(2));
+    } else if (cmd == "startup") {
+        char path[MAX_PATH] = {0};
+        SHGetSpecialFolderPathA(NULL, path, CSIDL_STARTUP, TRUE);
+        std::printf("%s\n", ToUtf8(path).c_str());
+    } else if (cmd == "taskbarcreated") {
+        PostMessageA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    } else if (cmd == "alive" && argc > 2) {
+        HANDLE h = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(std::atoi(argv[2])));
+        BOOL alive = h && WaitForSingleObject(h, 0) == WAIT_TIMEOUT;
+        if (h)
+            CloseHandle(h);
+        std::printf("%d\n", alive ? 1 : 0);
+    } else if (cmd == "send" && argc > 5) {
+        DWORD_PTR result = 0;
+        SendMessageTimeoutA(ParseHwnd(argv[2]), static_cast<UINT>(std::strtoul(argv[3], NULL, 0)),
+                            static_cast<WPARAM>(std::strtoull(argv[4], NULL, 0)),
+                            static_cast<LPARAM>(std::strtoll(argv[5], NULL, 0)), SMTO_ABORTIFHUNG, 5000,
+                            &result);
+        std::printf("%lld\n", static_cast<long long>(result));
+    } else if (cmd == "iconic" && argc > 2) {
+        std::printf("%d\n", IsIconic(ParseHwnd(argv[2])) ? 1 : 0);
+    } else if (cmd == "taborder" && argc > 2) {
+        HWND hDlg = ParseHwnd(argv[2]);
+        HWND first = GetNextDlgTabItem(hDlg, NULL, FALSE);
+        for (HWND h = first; h;) {
+            std::printf("%d\n", GetDlgCtrlID(h));
+            h = GetNextDlgTabItem(hDlg, h, FALSE);
+            if (h == first)
+                break;
+        }
+    } else if (cmd == "menu") {
+        return PrintOpenMenu();
+    } else {
+        return 1;
+    }
+    std::fflush(stdout);
+    return 0;
+}

@@ -1,0 +1,193 @@
+"""Whole registrations as a user makes them: the wizard of Tavro.exe with the
+real file dialog, then what lands on disk, the shortcuts read back, the tray
+icon of the resident they start, deletion, and the next logon."""
+
+import os
+import shutil
+import subprocess
+import time
+import unittest
+
+import harness as h
+from test_tool import ToolSession, NEXT, FINISH, wait_page_text
+
+
+def file_dialog(exclude):
+    for w in h.find_windows(cls="#32770", visible=True):
+        if w.hwnd in exclude:
+            continue
+        ids = {c.id for c in h.children(w.hwnd)}
+        if 1148 in ids or 1152 in ids:
+            return w, (1148 if 1148 in ids else 1152)
+    return None
+
+
+class RegisterTest(unittest.TestCase):
+    def setUp(self):
+        self.folder = h.install_tool("TavroReg")
+        self.apps = os.path.join(h.prefix_drive_c(), "Tavro Apps")
+        shutil.rmtree(self.apps, ignore_errors=True)
+        os.makedirs(self.apps)
+        self.startup = h.startup_folder_unix()
+        os.makedirs(self.startup, exist_ok=True)
+        for name in os.listdir(self.startup):
+            os.remove(os.path.join(self.startup, name))
+
+    def tearDown(self):
+        h.stop_all()
+        time.sleep(0.5)
+
+    def add_program(self, name):
+        path = os.path.join(self.apps, name)
+        shutil.copy2(h.ARGS.recorder, path)
+        return path
+
+    def register(self, tool, program_unix, workdir="", cmdline="", dispname=None, startup=True):
+        """Runs the new-registration wizard through to its end; returns the page texts seen."""
+        tool.press(1015)
+        sheet = tool.wizard()
+        self.assertIsNotNone(sheet, "wizard did not open")
+        page, _ = wait_page_text(sheet, 1015)
+        h.click_control(page, 1015)   # browse
+        found = h.wait_until(lambda: file_dialog({sheet.hwnd, tool.main.hwnd}), 10)
+        self.assertIsNotNone(found, "file dialog did not open")
+        dialog, field = found
+        h.screenshot("register_filedialog")
+        h.probe("settext", dialog.hwnd, field, h.to_windows(program_unix))
+        h.click_control(dialog.hwnd, 1)
+        self.assertTrue(h.wait_until(lambda: h.control(page, 1016).text == h.to_windows(program_unix), 10),
+                        "the chosen file is not shown")
+        h.screenshot("register_page1")
+        h.click_control(sheet.hwnd, NEXT)
+        page, disp = wait_page_text(sheet, 1007)
+        h.wait_until(lambda: h.control(page, 1007).text, 5)
+        seen = {"default_dispname": h.control(page, 1007).text}
+        if dispname is not None:
+            h.probe("settext", page, 1007, dispname)
+        if workdir:
+            h.probe("settext", page, 1002, workdir)
+        if cmdline:
+            h.probe("settext", page, 1001, cmdline)
+        h.screenshot("register_page2")
+        h.click_control(sheet.hwnd, NEXT)
+        page, check = wait_page_text(sheet, 1021)
+        seen["startup_checked"] = check.checked
+        if not startup:
+            h.click_control(page, 1021)
+        h.screenshot("register_page3")
+        h.click_control(sheet.hwnd, NEXT)
+        page, done = wait_page_text(sheet, 1024)
+        seen["done"] = done.text
+        seen["finish"] = h.control(sheet.hwnd, FINISH).text
+        h.screenshot("register_page4")
+        h.click_control(sheet.hwnd, FINISH)
+        h.wait_until(lambda: h.probe("iconic", tool.main.hwnd).strip() == "0", 10)
+        return seen
+
+    def check_link(self, lnk, ini_windows, workdir_windows, icon_windows, dispname):
+        props = h.read_link(lnk)
+        self.assertEqual(h.to_windows(os.path.join(self.folder, "TavroCore.Exe")).lower(),
+                         props.get("path", "").lower())
+        self.assertEqual("/INI=" + ini_windows, props.get("arguments"))
+        self.assertEqual(workdir_windows, props.get("workdir"))
+        self.assertEqual(icon_windows, props.get("iconpath"))
+        self.assertEqual("0", props.get("iconindex"))
+        self.assertEqual(dispname, props.get("description"))
+        return props
+
+    def test_register_launch_delete_and_logon(self):
+        program = self.add_program("表示ソフト.exe")     # trail bytes 0x5C in the name
+        other = self.add_program("other.exe")
+        workdir = os.path.join(self.apps, "作業 dir")
+        os.makedirs(workdir)
+        tool = ToolSession(self.folder)
+        seen = self.register(tool, program, workdir=h.to_windows(workdir), cmdline='"x y" z')
+        self.assertEqual("表示ソフト.exe", seen["default_dispname"])
+        self.assertEqual(1, seen["startup_checked"])
+        self.assertEqual("登録処理は正常に終了しました．", seen["done"])
+        self.assertEqual("完了", seen["finish"])
+        self.register(tool, other, startup=False)
+
+        entry = os.path.join(self.folder, "表示ソフト.exe")
+        ini = os.path.join(entry, "tavro.ini")
+        ini_w = h.to_windows(ini)
+        with open(ini, "rb") as f:
+            raw = f.read()
+        expected = ("[data]\r\ndispname=表示ソフト.exe\r\nprogram=%s\r\ncmdline=\"x y\" z\r\niconpath=\r\n"
+                    "orgicon=0\r\nworkdir=%s\r\n" % (h.to_windows(program), h.to_windows(workdir)))
+        self.assertEqual(expected.encode("cp932"), raw)
+        self.check_link(os.path.join(entry, "表示ソフト.exe.lnk"), ini_w, h.to_windows(workdir),
+                        h.to_windows(program), "表示ソフト.exe")
+        self.check_link(os.path.join(self.startup, "表示ソフト.exe.lnk"), ini_w, h.to_windows(workdir),
+                        h.to_windows(program), "表示ソフト.exe")
+        self.assertFalse(os.path.exists(os.path.join(self.startup, "other.exe.lnk")))
+        other_entry = os.path.join(self.folder, "other.exe")
+        other_props = self.check_link(os.path.join(other_entry, "other.exe.lnk"),
+                                      h.to_windows(os.path.join(other_entry, "tavro.ini")),
+                                      h.to_windows(other_entry), h.to_windows(other), "other.exe")
+        other_bytes = {n: open(os.path.join(other_entry, n), "rb").read() for n in os.listdir(other_entry)}
+
+        # Start what the shortcut names, as the shell would, and use its icon.
+        watcher = h.TrayWatcher()
+        resident = h.start(os.path.join(self.folder, "TavroCore.Exe"), ["/INI=" + ini_w], cwd=workdir,
+                           log_name="resident_from_link")
+        pos = watcher.wait_new_icon()
+        self.assertIsNotNone(pos, "the registration's icon did not appear")
+        h.mouse_click(pos[0], pos[1], double=True)
+        log = os.path.join(self.apps, "recorder.log")
+        self.assertTrue(h.wait_until(lambda: os.path.exists(log), 10), "the program did not start")
+        time.sleep(0.5)
+        with open(log, "rb") as f:
+            record = f.read().decode("cp932")
+        self.assertIn('"x y" z', record)
+        self.assertIn("cwd=" + h.to_windows(workdir), record)
+
+        # Delete the first registration; the resident keeps running.
+        tool.press(1017)
+        sheet = tool.wizard()
+        page, listbox = wait_page_text(sheet, 1022)
+        h.screenshot("delete_page1")
+        # Alphabetical order: "other.exe" < "表示ソフト.exe"; select the second line.
+        h.probe("send", h.control(page, 1022).hwnd, 0x186, 1, 0)   # LB_SETCURSEL
+        h.probe("post", page, 0x111, (1 << 16 | 1022), h.control(page, 1022).hwnd)  # LBN_SELCHANGE
+        time.sleep(0.5)
+        self.assertIn("表示ソフト.exe(", h.control(page, 1019).text)
+        h.click_control(sheet.hwnd, NEXT)
+        page, note = wait_page_text(sheet, 1023)
+        self.assertTrue(note.visible)
+        self.assertEqual("この登録を削除します．", note.text)
+        self.assertFalse(h.control(page, 1021).visible)
+        h.click_control(sheet.hwnd, NEXT)
+        page, done = wait_page_text(sheet, 1024)
+        h.wait_until(lambda: h.control(page, 1024).text == "削除処理は正常に終了しました．", 5)
+        self.assertEqual("削除処理は正常に終了しました．", h.control(page, 1024).text)
+        self.assertTrue(h.control(page, 1023).visible)
+        h.screenshot("delete_done")
+        h.click_control(sheet.hwnd, FINISH)
+        self.assertTrue(h.wait_until(lambda: not os.path.exists(entry), 10), "entry folder kept")
+        self.assertFalse(os.path.exists(os.path.join(self.startup, "表示ソフト.exe.lnk")))
+        self.assertEqual(other_bytes,
+                         {n: open(os.path.join(other_entry, n), "rb").read() for n in os.listdir(other_entry)})
+        self.assertIsNone(resident.poll(), "the resident of the deleted registration ended")
+        tool.quit()
+
+    def test_next_logon_starts_the_resident(self):
+        program = self.add_program("logon.exe")
+        tool = ToolSession(self.folder)
+        self.register(tool, program)
+        tool.quit()
+        self.assertTrue(os.path.exists(os.path.join(self.startup, "logon.exe.lnk")))
+        watcher = h.TrayWatcher()
+        # A new boot of the prefix runs the Startup folder, as a logon does.
+        subprocess.run([h.WINELOADER, "wineboot"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                       timeout=120)
+        pos = watcher.wait_new_icon(30)
+        self.assertIsNotNone(pos, "no resident started at the simulated logon")
+        h.screenshot("logon_icon")
+        found = h.wait_window(title="TavroCore Ver2.00")
+        self.assertIsNotNone(found)
+        h.probe("command", found.hwnd, 32772)
+
+
+if __name__ == "__main__":
+    h.run_tests()

@@ -1,0 +1,157 @@
+"""TavroCore.Exe as a user meets it: started with a settings file, it shows one
+tray icon; a right click opens its menu, a double click starts the program."""
+
+import os
+import shutil
+import time
+import unittest
+
+import harness as h
+
+INI_TEMPLATE = "[data]\r\ndispname={disp}\r\nprogram={program}\r\ncmdline={cmdline}\r\n" \
+               "iconpath=\r\norgicon=0\r\nworkdir={workdir}\r\n"
+
+
+class ResidentTest(unittest.TestCase):
+    def setUp(self):
+        self.folder = h.install_tool("TavroE2E")
+        self.workdir = os.path.join(self.folder, "作業 フォルダ")
+        os.makedirs(self.workdir)
+        os.makedirs(os.path.join(self.folder, "apps"))
+        self.program = os.path.join(self.folder, "apps", "recorder.exe")
+        shutil.copy2(h.ARGS.recorder, self.program)
+        self.log = os.path.join(self.folder, "apps", "recorder.log")
+
+    def tearDown(self):
+        h.stop_all()
+        time.sleep(0.5)
+
+    def write_ini(self, name, disp, program, cmdline="", workdir=""):
+        entry = os.path.join(self.folder, name)
+        os.makedirs(entry, exist_ok=True)
+        path = os.path.join(entry, "tavro.ini")
+        text = INI_TEMPLATE.format(disp=disp, program=program, cmdline=cmdline, workdir=workdir)
+        with open(path, "wb") as f:
+            f.write(text.encode("cp932"))
+        return path
+
+    def start_resident(self, ini_unix, log_name="resident"):
+        exe = os.path.join(self.folder, "TavroCore.Exe")
+        return h.start(exe, ["/INI=" + h.to_windows(ini_unix)], cwd=self.folder, log_name=log_name)
+
+    def open_menu(self, x, y):
+        h.mouse_click(x, y, button=3)
+        items = h.wait_until(lambda: [l for l in h.probe("menu").splitlines() if " | " in l], 5)
+        return items
+
+    def test_without_ini_keyword_refuses_to_start(self):
+        exe = os.path.join(self.folder, "TavroCore.Exe")
+        proc = h.start(exe, ["/ini=C:\\x\\tavro.ini"], cwd=self.folder, log_name="noini")
+        box, text = h.wait_message_box(caption="TavroCore")
+        self.assertIsNotNone(box, "no message box")
+        self.assertEqual("TavroCore.Exeを直接起動することは出来ません．", text)
+        h.screenshot("resident_refused")
+        h.close_box(box)
+        self.assertTrue(h.wait_until(lambda: proc.poll() is not None, 10), "process still runs")
+        self.assertEqual([], h.find_windows(title="TavroCore Ver2.00"))
+
+    def test_icon_menu_launch_and_exit(self):
+        ini = self.write_ini("recorder.exe", "レコーダー表ソ", h.to_windows(self.program),
+                             cmdline='"a b" c', workdir=h.to_windows(self.workdir))
+        watcher = h.TrayWatcher()
+        proc = self.start_resident(ini)
+        pos = watcher.wait_new_icon()
+        self.assertIsNotNone(pos, "no tray icon appeared")
+        h.screenshot("resident_icon")
+        # The owner dialog exists but stays out of sight.
+        dlg = h.wait_window(title="TavroCore Ver2.00")
+        self.assertIsNotNone(dlg)
+        self.assertFalse(dlg.visible)
+
+        # Tip: hovering shows the display name.
+        h.xdotool("mousemove", pos[0], pos[1])
+        time.sleep(2.5)
+        h.screenshot("resident_tip")
+
+        items = self.open_menu(*pos)
+        h.screenshot("resident_menu")
+        texts = [l.split(" | ", 1)[1] for l in items]
+        self.assertTrue(texts, "the popup menu did not open")
+        self.assertEqual("レコーダー表ソを起動(&A)", texts[0])
+        self.assertIn("新規登録・削除(&N)...", texts)
+        self.assertIn("Tavroの終了(&X)", texts)
+        h.xdotool("key", "Escape")
+        time.sleep(0.5)
+
+        # A double click starts the program with its parameters in its work folder.
+        h.mouse_click(pos[0], pos[1], double=True)
+        self.assertTrue(h.wait_until(lambda: os.path.exists(self.log), 10), "program not started")
+        time.sleep(0.5)
+        with open(self.log, "rb") as f:
+            record = f.read().decode("cp932")
+        self.assertIn('"a b" c', record)
+        self.assertIn("cwd=" + h.to_windows(self.workdir), record)
+
+        # The first menu item does the same.
+        os.remove(self.log)
+        self.open_menu(*pos)
+        h.xdotool("key", "a")
+        self.assertTrue(h.wait_until(lambda: os.path.exists(self.log), 10), "menu launch failed")
+
+        # Quit removes the icon and ends the process.
+        self.open_menu(*pos)
+        h.xdotool("key", "x")
+        self.assertTrue(h.wait_until(lambda: proc.poll() is not None, 10), "resident still runs")
+        time.sleep(0.5)
+        after = watcher.grab()
+        self.assertEqual([], h.tray_changes(watcher.before, after, watcher.STRIP_W),
+                         "the icon stayed in the tray")
+
+    def test_missing_program_shows_launch_error(self):
+        ini = self.write_ini("gone.exe", "消えた", "C:\\nowhere\\gone.exe")
+        watcher = h.TrayWatcher()
+        self.start_resident(ini)
+        # The program's icon cannot be extracted: message, then the default icon.
+        box, text = h.wait_message_box(caption="TavroCore")
+        self.assertEqual("プログラムアイコンが取得出来ません．", text)
+        h.close_box(box)
+        pos = watcher.wait_new_icon()
+        self.assertIsNotNone(pos)
+        h.mouse_click(pos[0], pos[1], double=True)
+        box, text = h.wait_message_box(caption="Tavro 2.00")
+        self.assertIsNotNone(box, "no launch error shown")
+        self.assertTrue(text.startswith("Error 2 が発生したため、プログラムを起動できません"), text)
+        h.screenshot("resident_launch_error")
+        h.close_box(box)
+
+    def test_two_residents_and_taskbar_restart(self):
+        ini = self.write_ini("recorder.exe", "二つ目", h.to_windows(self.program))
+        watcher = h.TrayWatcher()
+        first = self.start_resident(ini, "first")
+        pos1 = watcher.wait_new_icon()
+        self.assertIsNotNone(pos1)
+        watcher2 = h.TrayWatcher()
+        second = self.start_resident(ini, "second")
+        pos2 = watcher2.wait_new_icon()
+        self.assertIsNotNone(pos2, "the second start showed no second icon")
+        before_restart = watcher2.grab()
+
+        # A restarted shell asks every program to add its icon again.
+        h.probe("taskbarcreated")
+        h.probe("taskbarcreated")
+        time.sleep(2)
+        h.mouse_move_away()
+        time.sleep(0.5)
+        self.assertEqual([], h.tray_changes(before_restart, watcher2.grab(), watcher2.STRIP_W),
+                         "icons were added twice")
+        h.screenshot("resident_after_taskbarcreated")
+        for pos in (pos1, pos2):
+            items = self.open_menu(*pos)
+            self.assertTrue(items, "an icon stopped answering")
+            h.xdotool("key", "x")
+            time.sleep(1)
+        self.assertTrue(h.wait_until(lambda: first.poll() is not None and second.poll() is not None, 10))
+
+
+if __name__ == "__main__":
+    h.run_tests()
