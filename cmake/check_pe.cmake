@@ -3,7 +3,9 @@
 set(ALLOWED kernel32.dll user32.dll gdi32.dll shell32.dll ole32.dll comctl32.dll
             comdlg32.dll advapi32.dll msvcrt.dll)
 
-execute_process(COMMAND ${OBJDUMP} -p ${FILE} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
+# objdump translates its report under a Japanese locale: read it in the C locale.
+execute_process(COMMAND ${CMAKE_COMMAND} -E env LC_ALL=C ${OBJDUMP} -p ${FILE}
+                OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
     message(FATAL_ERROR "check_pe: cannot read ${FILE}")
 endif()

@@ -3,8 +3,12 @@
 #include <cstdlib>
 
 static const char kSection[] = "data";
-// The settings file is read into 260-byte buffers: values keep at most 259 bytes.
-static const int kValueBufferSize = MAX_PATH;
+// Values keep at most 259 bytes, as in the 260-byte buffers of the callers.
+static const int kMaxValueBytes = MAX_PATH - 1;
+// The file is read with room to spare: with a buffer of exactly 260 bytes
+// Wine drops the last character of a 259-byte value that is written inside
+// quotes (it cuts before it takes the quotes off).
+static const int kReadBufferSize = 4 * MAX_PATH;
 
 CRegistEntry::CRegistEntry()
     : m_hEntryIcon(NULL), m_nIconIndex(0), m_bOrgIcon(FALSE)
@@ -52,8 +56,8 @@ void CRegistEntry::Clear()
     m_bOrgIcon = FALSE;
 }
 
-// Cuts a value read at the buffer's end back to a character boundary: the
-// platform may cut inside a double-byte character and leave its lead byte.
+// The first 259 bytes of a value, cut at a character boundary: the platform
+// may itself cut inside a double-byte character and leave its lead byte.
 static CString ValueFromBuffer(const char* buffer)
 {
     CString value(buffer);
@@ -62,6 +66,8 @@ static CString ValueFromBuffer(const char* buffer)
         int step = value.CharLengthAt(end);
         if (step == 1 && IsDBCSLeadByte(static_cast<BYTE>(value.GetAt(end))))
             break;   // a lone lead byte at the end: drop it
+        if (end + step > kMaxValueBytes)
+            break;
         end += step;
     }
     return end < value.GetLength() ? value.Left(end) : value;
@@ -69,9 +75,9 @@ static CString ValueFromBuffer(const char* buffer)
 
 static CString ReadValue(LPCSTR iniPath, LPCSTR key, LPCSTR defaultValue)
 {
-    char buffer[kValueBufferSize] = {0};
-    GetPrivateProfileStringA(kSection, key, defaultValue, buffer, kValueBufferSize, iniPath);
-    buffer[kValueBufferSize - 1] = '\0';
+    char buffer[kReadBufferSize] = {0};
+    GetPrivateProfileStringA(kSection, key, defaultValue, buffer, kReadBufferSize, iniPath);
+    buffer[kReadBufferSize - 1] = '\0';
     return ValueFromBuffer(buffer);
 }
 
@@ -107,16 +113,18 @@ BOOL IsStorableProfileValue(const CString& value)
 CString EncodeProfileValue(const CString& value)
 {
     // On reading, the profile functions strip surrounding blanks and one pair
-    // of enclosing quotes; on writing, leading blanks are dropped. One extra
-    // pair of quotes protects such a value; every other value is written as
-    // it is, so existing files read the same both ways.
+    // of enclosing quotes, double or single ('abc' reads as abc); on writing,
+    // leading blanks are dropped. One extra pair of double quotes protects
+    // such a value; every other value is written as it is, so existing files
+    // read the same both ways. (Neither quote nor blank is ever the second
+    // byte of a double-byte character.)
     int n = value.GetLength();
     if (n == 0)
         return value;
     char first = value.GetAt(0);
     char last = value.GetAt(n - 1);
     BOOL blankAtEdge = first == ' ' || first == '\t' || last == ' ' || last == '\t';
-    BOOL quoted = n >= 2 && first == '"' && last == '"';
+    BOOL quoted = n >= 2 && (first == '"' || first == '\'') && last == first;
     if (blankAtEdge || quoted)
         return "\"" + value + "\"";
     return value;
@@ -137,6 +145,8 @@ BOOL SaveEntry(CRegistEntry* pEntry)
             return FALSE;
     }
     CString file(pEntry->m_strIniPath);
+    if (file.IsEmpty() || file.GetLength() >= MAX_PATH)
+        return FALSE;
     BOOL ok = TRUE;
     ok &= WriteValue(file, "dispname", pEntry->m_strDispName);
     ok &= WriteValue(file, "program", pEntry->m_strProgram);

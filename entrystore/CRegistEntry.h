@@ -49,10 +49,11 @@ BOOL LoadEntry(CRegistEntry* pEntry);
 
 // Writes the six keys in the order dispname, program, cmdline, iconpath,
 // orgicon, workdir. A value the profile functions would change on reading
-// (leading or trailing blanks, enclosing double quotes) is written inside one
-// extra pair of quotes, so it reads back exactly. A value holding a control
-// character is refused before anything is written. TRUE only when every key
-// was written.
+// (leading or trailing blanks, enclosing double or single quotes) is written
+// inside one extra pair of double quotes, so it reads back exactly. A value
+// holding a control character, or a settings-file path that is empty or of
+// 260 bytes or more, is refused before anything is written. TRUE only when
+// every key was written.
 BOOL SaveEntry(CRegistEntry* pEntry);
 
 // The form in which one value is written to the settings file (see SaveEntry).

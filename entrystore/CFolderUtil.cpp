@@ -1,0 +1,347 @@
+#include "CFolderUtil.h"
+
+#include "AfxMessageBox.h"
+#include "PathUtil.h"
+
+#include <cstring>
+
+// Folders that are not entry folders: hidden, system and temporary ones.
+static const DWORD kNotEntryFolder =
+    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_TEMPORARY;
+
+// Compared byte for byte: a locale comparison may call other names equal.
+static BOOL IsDotEntry(LPCSTR name)
+{
+    return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
+}
+
+// The search pattern folder\*.*. FALSE when the folder leaves no room for the
+// backslash: the pattern would then list the folder's siblings.
+static BOOL MakePattern(LPCSTR folder, CString& pattern)
+{
+    pattern = folder;
+    if (pattern.GetLength() >= MAX_PATH)
+        return FALSE;
+    AppendBackslash(pattern);
+    if (!EndsWithBackslash(pattern) && pattern.GetLength() + 1 >= MAX_PATH)
+        return FALSE;
+    pattern += "*.*";
+    return TRUE;
+}
+
+int CFolderUtil::EnumSubFolders(CStringArray& names, LPCSTR folder)
+{
+    CString pattern;
+    WIN32_FIND_DATAA data;
+    ZeroMemory(&data, sizeof(data));
+    HANDLE hFind = MakePattern(folder, pattern) ? FindFirstFileA(pattern, &data)
+                                                : INVALID_HANDLE_VALUE;
+    if (hFind != INVALID_HANDLE_VALUE) {
+        do {
+            if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                !(data.dwFileAttributes & kNotEntryFolder) && !IsDotEntry(data.cFileName))
+                names.Add(data.cFileName);
+        } while (FindNextFileA(hFind, &data));
+        FindClose(hFind);
+    }
+    return static_cast<int>(names.GetSize());
+}
+
+void CFolderUtil::AppendBackslash(CString& path)
+{
+    ::AppendBackslash(path);
+}
+
+int CFolderUtil::CreateFolderTree(LPCSTR path)
+{
+    CString folder(path);
+    if (folder.GetLength() < 3)
+        return -2;
+    if (folder.GetLength() >= MAX_PATH)
+        return ERROR_FILENAME_EXCED_RANGE;
+    if (EndsWithBackslash(folder))
+        folder = folder.Left(folder.GetLength() - 1);
+    // Byte 3 is the first one after a drive root such as C:\ .
+    return CreateFolderFrom(folder, 3);
+}
+
+int CFolderUtil::CreateFolderFrom(LPCSTR path, int nStart)
+{
+    CString folder(path);
+    if (folder.GetLength() >= MAX_PATH)
+        return ERROR_FILENAME_EXCED_RANGE;
+    int separator = nStart < folder.GetLength() ? folder.Find('\\', nStart) : -1;
+    int result = CreateOneFolder(separator >= 0 ? folder.Left(separator) : folder);
+    if (result != 0 || separator < 0)
+        return result;
+    return CreateFolderFrom(folder, separator + 1);
+}
+
+int CFolderUtil::CreateOneFolder(LPCSTR path)
+{
+    if (lstrlenA(path) >= MAX_PATH)
+        return ERROR_FILENAME_EXCED_RANGE;
+    SECURITY_ATTRIBUTES security = { sizeof(SECURITY_ATTRIBUTES), NULL, TRUE };
+    if (CreateDirectoryA(path, &security))
+        return 0;
+    DWORD error = GetLastError();
+    return error == ERROR_ALREADY_EXISTS ? 0 : static_cast<int>(error);
+}
+
+// ---- Removal -------------------------------------------------------------
+
+static int ReportFileError(int code)
+{
+    CString text;
+    text.Format("ファイルが削除出来ません. Error = %d", code);
+    AfxMessageBox(text, MB_OK, 0);
+    return code;
+}
+
+static int ReportFolderError(int code)
+{
+    CString text;
+    text.Format("フォルダが削除出来ません. Error = %d", code);
+    AfxMessageBox(text, MB_OK, 0);
+    return code;
+}
+
+static int ReportItemError(BOOL isFolder, int code)
+{
+    return isFolder ? ReportFolderError(code) : ReportFileError(code);
+}
+
+// Keeps the windows painting during a long removal: one message per item.
+static void PumpOneMessage()
+{
+    MSG msg;
+    if (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+static BOOL IsSeparator(char ch)
+{
+    return ch == '\\' || ch == '/';
+}
+
+// A name that the search gave back holding a separator or a wildcard does not
+// name the item found: in code page 932 the best-fit conversion turns ¥ into
+// a backslash, so x¥..¥..¥a.txt arrives as x\..\..\a.txt and would name a
+// file two folders up.
+static BOOL IsPlainName(const CString& name)
+{
+    for (int i = 0; i < name.GetLength(); i += name.CharLengthAt(i)) {
+        char ch = name.GetAt(i);
+        if (name.CharLengthAt(i) == 1 && (IsSeparator(ch) || ch == '*' || ch == '?'))
+            return FALSE;
+    }
+    return TRUE;
+}
+
+// A component that the platform shortens to nothing or to a step upwards:
+// ".", "..", "...", " ." and the like.
+static BOOL IsDotsAndBlanks(const CString& component)
+{
+    for (int i = 0; i < component.GetLength(); ++i) {
+        if (component.GetAt(i) != '.' && component.GetAt(i) != ' ')
+            return FALSE;
+    }
+    return TRUE;
+}
+
+// X:\name[\name...]: an empty or relative path would name the current folder,
+// a drive root or a step upwards would name far more than an entry folder.
+static BOOL IsTreePath(const CString& path)
+{
+    if (path.GetLength() < 4 || path.GetAt(1) != ':' || path.GetAt(2) != '\\')
+        return FALSE;
+    char drive = path.GetAt(0);
+    if (!((drive >= 'A' && drive <= 'Z') || (drive >= 'a' && drive <= 'z')))
+        return FALSE;
+    int names = 0;
+    int start = 3;
+    for (int i = 3; i <= path.GetLength(); ) {
+        BOOL end = i == path.GetLength();
+        int step = end ? 1 : path.CharLengthAt(i);
+        char ch = end ? '\\' : path.GetAt(i);
+        if (step == 1 && (ch == '*' || ch == '?' || ch == ':'))
+            return FALSE;
+        if (step == 1 && IsSeparator(ch)) {
+            CString component = path.Mid(start, i - start);
+            if (!component.IsEmpty()) {
+                if (IsDotsAndBlanks(component))
+                    return FALSE;
+                ++names;
+            }
+            start = i + 1;
+        }
+        i += step;
+    }
+    return names > 0;
+}
+
+static CString JoinPath(const CString& folder, LPCSTR name)
+{
+    return EndsWithBackslash(folder) ? folder + name : folder + "\\" + name;
+}
+
+typedef DWORD (WINAPI* GetFinalPathFn)(HANDLE, LPSTR, DWORD, DWORD);
+
+// Looked up rather than imported, so that the tool still starts on systems
+// without it; there, the only links are reparse points, which are not entered.
+static GetFinalPathFn FinalPathFunction()
+{
+    static GetFinalPathFn s_fn = reinterpret_cast<GetFinalPathFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleA")));
+    return s_fn;
+}
+
+// The path under which the system finally knows the item, opened as itself.
+// Wine follows a Unix symbolic link even so, and shows a link to a file as a
+// plain file that DeleteFileA would delete the target of: the final path is
+// what tells such an item from one that really lies in the folder.
+static int GetFinalPath(LPCSTR path, CString& finalPath)
+{
+    HANDLE hItem = CreateFileA(path, FILE_READ_ATTRIBUTES,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                               OPEN_EXISTING,
+                               FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, NULL);
+    if (hItem == INVALID_HANDLE_VALUE) {
+        DWORD error = GetLastError();
+        return error ? static_cast<int>(error) : ERROR_CANT_RESOLVE_FILENAME;
+    }
+    char buffer[2 * MAX_PATH] = {0};
+    DWORD n = FinalPathFunction()(hItem, buffer, sizeof(buffer), FILE_NAME_NORMALIZED);
+    CloseHandle(hItem);
+    if (n == 0 || n >= sizeof(buffer))
+        return ERROR_CANT_RESOLVE_FILENAME;
+    finalPath = buffer;
+    return 0;
+}
+
+// 0 when the item at itemPath is the entry name of the folder whose final
+// path is folderFinal; else an error code (1921 when it resolves elsewhere).
+static int CheckLiesInside(const CString& itemPath, const CString& folderFinal, LPCSTR name,
+                           CString& itemFinal)
+{
+    if (!FinalPathFunction()) {
+        itemFinal = itemPath;
+        return 0;
+    }
+    int error = GetFinalPath(itemPath, itemFinal);
+    if (error != 0)
+        return error;
+    if (lstrcmpiA(itemFinal, JoinPath(folderFinal, name)) != 0)
+        return ERROR_CANT_RESOLVE_FILENAME;
+    return 0;
+}
+
+// The folder given for removal, as found on disk.
+struct TreeRoot {
+    BOOL exists;
+    BOOL isLink;
+    CString finalPath;
+};
+
+// Finds the folder and makes sure that it is itself what its path names: a
+// link at the top would carry the removal into the link's target.
+static int InspectRoot(const CString& folder, TreeRoot& root)
+{
+    CString bare = EndsWithBackslash(folder) ? folder.Left(folder.GetLength() - 1) : folder;
+    WIN32_FIND_DATAA data;
+    ZeroMemory(&data, sizeof(data));
+    HANDLE hFind = FindFirstFileA(bare, &data);
+    root.exists = hFind != INVALID_HANDLE_VALUE;
+    root.isLink = FALSE;
+    if (!root.exists)
+        return 0;   // the removal of the folder itself reports what is missing
+    FindClose(hFind);
+    root.isLink = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    if (!FinalPathFunction()) {
+        root.finalPath = bare;
+        return 0;
+    }
+    int separator = bare.ReverseFind('\\');
+    int slash = bare.ReverseFind('/');
+    CString parent = bare.Left((slash > separator ? slash : separator) + 1);
+    CString parentFinal;
+    int error = GetFinalPath(parent, parentFinal);
+    if (error != 0)
+        return error;
+    return CheckLiesInside(bare, parentFinal, data.cFileName, root.finalPath);
+}
+
+int CFolderUtil::RemoveFolderTree(LPCSTR path)
+{
+    CString folder(path);
+    if (folder.GetLength() >= MAX_PATH)
+        return ReportFolderError(ERROR_FILENAME_EXCED_RANGE);
+    if (!IsTreePath(folder))
+        return ReportFolderError(ERROR_INVALID_NAME);
+    TreeRoot root;
+    int error = InspectRoot(folder, root);
+    if (error != 0)
+        return ReportFolderError(error);
+    // A link is removed as a link: its target's content is not ours.
+    if (root.exists && !root.isLink)
+        return RemoveFolderLevel(folder, root.finalPath);
+    return RemoveFolderItself(folder);
+}
+
+int CFolderUtil::RemoveFolderLevel(const CString& folder, const CString& finalPath)
+{
+    int result = 0;
+    CString pattern;
+    WIN32_FIND_DATAA data;
+    ZeroMemory(&data, sizeof(data));
+    HANDLE hFind = MakePattern(folder, pattern) ? FindFirstFileA(pattern, &data)
+                                                : INVALID_HANDLE_VALUE;
+    if (hFind != INVALID_HANDLE_VALUE) {
+        do {
+            PumpOneMessage();
+            result = RemoveItem(folder, finalPath, data);
+        } while (result == 0 && FindNextFileA(hFind, &data));
+        FindClose(hFind);
+    }
+    if (result != 0)
+        return result;   // reported where it happened
+    return RemoveFolderItself(folder);
+}
+
+int CFolderUtil::RemoveItem(const CString& folder, const CString& finalPath,
+                            const WIN32_FIND_DATAA& data)
+{
+    CString name(data.cFileName);
+    if (IsDotEntry(name) || !IsPlainName(name))
+        return 0;
+    BOOL isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    BOOL isLink = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    CString item = JoinPath(folder, name);
+    if (item.GetLength() >= MAX_PATH)
+        return ReportItemError(isFolder, ERROR_FILENAME_EXCED_RANGE);
+    CString itemFinal;
+    int error = CheckLiesInside(item, finalPath, name, itemFinal);
+    if (error != 0)
+        return ReportItemError(isFolder, error);
+    if (isFolder && !isLink)
+        return RemoveFolderLevel(item, itemFinal);
+    if (isFolder) {
+        if (!RemoveDirectoryA(item))
+            return ReportFolderError(static_cast<int>(GetLastError()));
+        return 0;
+    }
+    // Attributes stay as they are: a read-only file ends the removal.
+    if (!DeleteFileA(item))
+        return ReportFileError(static_cast<int>(GetLastError()));
+    return 0;
+}
+
+int CFolderUtil::RemoveFolderItself(const CString& folder)
+{
+    // A drive root (3 bytes or less) is never removed.
+    if (folder.GetLength() > 3 && !RemoveDirectoryA(folder))
+        return ReportFolderError(static_cast<int>(GetLastError()));
+    return 0;
+}

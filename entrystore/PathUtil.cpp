@@ -1,0 +1,91 @@
+#include "PathUtil.h"
+
+#include "CFolderUtil.h"
+#include "CWinApp.h"
+
+#include <io.h>
+
+#include <cstring>
+
+BOOL EndsWithBackslash(const CString& path)
+{
+    int n = path.GetLength();
+    return n > 0 && path.ReverseFind('\\') == n - 1;
+}
+
+void AppendBackslash(CString& path)
+{
+    int n = path.GetLength();
+    if (n == 1) {
+        path += ":\\";
+        return;
+    }
+    // The callers' buffers hold 259 bytes of path: a backslash that does not
+    // fit is left out rather than cut off later.
+    if (n + 1 >= MAX_PATH)
+        return;
+    int last = path.ReverseFind('\\');
+    if (last < 0 || last == n - 1)
+        return;
+    path += '\\';
+}
+
+CString GetDirPart(LPCSTR path)
+{
+    CString full(path);
+    if (full.GetLength() >= MAX_PATH)
+        return CString();
+    // Drive and directory as the runtime's path splitter gives them, found per
+    // character: the splitter works in fixed 256-byte parts and, in some
+    // runtimes, byte by byte.
+    int end = 0;
+    if (full.GetLength() >= 2 && full.CharLengthAt(0) == 1 && full.GetAt(1) == ':')
+        end = 2;
+    int separator = full.ReverseFind('\\');
+    int slash = full.ReverseFind('/');
+    if (slash > separator)
+        separator = slash;
+    if (separator >= end)
+        end = separator + 1;
+    return full.Left(end);
+}
+
+CString GetModuleDir()
+{
+    char buffer[MAX_PATH] = {0};
+    DWORD n = GetModuleFileNameA(AfxGetInstanceHandle(), buffer, MAX_PATH);
+    // A name that fills the whole buffer did not fit: the platform then
+    // returns the buffer size and may leave no terminator.
+    if (n == 0 || n >= MAX_PATH)
+        return CString();
+    CString dir = GetDirPart(buffer);
+    AppendBackslash(dir);
+    return dir;
+}
+
+BOOL FileExists(LPCSTR path)
+{
+    CString pattern(path);
+    if (pattern.GetLength() >= MAX_PATH)
+        return FALSE;
+    struct _finddata_t data;
+    std::memset(&data, 0, sizeof(data));
+    intptr_t hFind = _findfirst(pattern, &data);
+    if (hFind == -1)
+        return FALSE;
+    BOOL isFile = (data.attrib & _A_SUBDIR) == 0;
+    _findclose(hFind);
+    return isFile;
+}
+
+int CreateFolderTree(LPCSTR path)
+{
+    CFolderUtil util;
+    return util.CreateFolderTree(path);
+}
+
+int RemoveFolderTree(LPCSTR path)
+{
+    CFolderUtil util;
+    return util.RemoveFolderTree(path);
+}

@@ -1,0 +1,42 @@
+// Path and folder operations of the entry store: the tool keeps each
+// registration in a folder below its own folder and finds, creates and
+// removes those folders with these functions.
+//
+// Paths are byte strings in the ANSI code page (Shift-JIS under code page
+// 932) of at most 259 bytes. Every test for a backslash is made per
+// character: the second byte of 表, ソ, 能, 予 or 十 is 0x5C and is never taken
+// for a separator. Paths of 260 bytes or more are refused.
+#pragma once
+
+#include "CString.h"
+
+// Gives a folder path its trailing backslash. A bare drive letter "C" becomes
+// "C:\". Unchanged: a path that already ends in a backslash, one that holds no
+// backslash at all (empty, "C:", a bare name), and one that the backslash
+// would bring to 260 bytes or more.
+void AppendBackslash(CString& path);
+
+// The drive and folder part of a path, keeping the folder's trailing
+// backslash: C:\Tools\Tavro.exe gives C:\Tools\, a bare file name gives "".
+// "" for a path of 260 bytes or more.
+CString GetDirPart(LPCSTR path);
+
+// The folder of the running executable, ending in a backslash; "" when the
+// executable's path does not fit in 260 bytes (never a cut path).
+CString GetModuleDir();
+
+// TRUE only for an existing file that is not a folder. The path is a search
+// pattern: wildcards match and the first match decides. FALSE for a path of
+// 260 bytes or more.
+BOOL FileExists(LPCSTR path);
+
+// Creates a folder and every missing folder above it (CFolderUtil::CreateFolderTree).
+// 0 on success, -2 for a path under 3 bytes, else the Win32 error code.
+int CreateFolderTree(LPCSTR path);
+
+// Removes a folder with everything in it (CFolderUtil::RemoveFolderTree).
+// Reports its own failure in a message box. 0 on success, else the Win32 error code.
+int RemoveFolderTree(LPCSTR path);
+
+// TRUE when the last character of the path is a backslash (not a trail byte 0x5C).
+BOOL EndsWithBackslash(const CString& path);

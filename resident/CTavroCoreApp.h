@@ -1,0 +1,21 @@
+// The application object of TavroCore.Exe: one resident process per
+// registration, started with "/INI=" and the path of its settings file.
+#pragma once
+
+#include "CWinApp.h"
+
+class CTavroCoreApp : public CWinApp
+{
+public:
+    // No application name: message boxes carry the executable's title.
+    CTavroCoreApp();
+
+    // Runs the tray dialog until the user ends the resident; always FALSE, so
+    // the framework ends the process instead of entering a message loop.
+    virtual BOOL InitInstance();
+
+    // Takes the settings-file path from a whole command line: everything after
+    // the first "/INI=" (exact case, found on a character boundary), unchanged.
+    // FALSE when the keyword is missing.
+    static BOOL ParseCommandLine(LPCSTR pszCommandLine, CString& strIniPath);
+};

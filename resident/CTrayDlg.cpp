@@ -1,0 +1,358 @@
+#include "CTrayDlg.h"
+#include "AfxMessageBox.h"
+#include "CMenu.h"
+#include "CRegistEntry.h"
+#include "CWinApp.h"
+#include "resource.h"
+
+#include <climits>
+#include <direct.h>
+
+// The shell reads the tip of the first record form only: 64 bytes with the
+// terminator, although the declared field is longer.
+static const int kTipBytes = 64;
+// Distance that keeps the window out of sight until it is hidden.
+static const int kOffscreen = 10000;
+// A tray that is not there yet (the shell still starting) is asked again.
+static const UINT_PTR kAddRetryTimer = 1;
+static const UINT kAddRetryMs = 1000;
+static const char kToolName[] = "Tavro.Exe";
+
+CTrayDlg::CTrayDlg(LPCSTR pszIniPath, CWnd* pParent)
+    : CDialog(IDD_TRAY, pParent),
+      m_hTrayIcon(NULL),
+      m_strIniPath(pszIniPath),
+      m_nLaunchResult(0),
+      m_bOrgIcon(FALSE),
+      m_hDefaultIcon(NULL),
+      m_hWindowIcon(NULL),
+      m_uTaskbarCreated(RegisterWindowMessageA("TaskbarCreated")),
+      m_bRetryTimer(FALSE),
+      m_bHidden(FALSE)
+{
+    ZeroMemory(&m_nid, sizeof(m_nid));
+    // The tray shows small icons: load the resident's icon at that size from
+    // its 16 and 32 pixel images rather than let the shell shrink the large one.
+    LPCSTR name = MAKEINTRESOURCEA(IDI_RESIDENT);
+    HINSTANCE hRes = AfxFindResourceHandle(name, RT_GROUP_ICON);
+    m_hDefaultIcon = static_cast<HICON>(LoadImageA(hRes, name, IMAGE_ICON,
+                                                   GetSystemMetrics(SM_CXSMICON),
+                                                   GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+    m_hWindowIcon = LoadIconA(hRes, name);
+}
+
+CTrayDlg::~CTrayDlg()
+{
+    if (m_hDefaultIcon)
+        DestroyIcon(m_hDefaultIcon);
+}
+
+BOOL CTrayDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+
+    EntryFields fields = { m_strDispName, m_strProgram, m_strCmdLine,
+                           m_strWorkDir, m_strIconPath, m_bOrgIcon };
+    LoadEntryFields(m_strIniPath, fields);
+
+    SetIcon(m_hWindowIcon, TRUE);
+    SetIcon(m_hDefaultIcon, FALSE);
+
+    AcquireIcon();
+    if (!AddNotifyIcon())
+        StartAddRetry();
+
+    RECT rect;
+    GetWindowRect(&rect);
+    OffsetRect(&rect, -kOffscreen, -kOffscreen);
+    MoveWindow(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, FALSE);
+    // The template is visible; the dialog appears (out of sight) when
+    // initialisation ends and hides on this message, handled after that.
+    PostMessage(WM_SIZE, SIZE_MINIMIZED, MAKELPARAM(16, 16));
+    return TRUE;
+}
+
+BOOL CTrayDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& lResult)
+{
+    if (m_uTaskbarCreated != 0 && msg == m_uTaskbarCreated) {
+        OnTaskbarCreated();
+        return FALSE;
+    }
+    switch (msg) {
+    case WM_SIZE:
+        OnSize(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam));
+        lResult = 0;
+        return TRUE;
+    case WM_WINDOWPOSCHANGING:
+        OnWindowPosChanging(reinterpret_cast<WINDOWPOS*>(lParam));
+        return FALSE;
+    case WM_TRAYNOTIFY:
+        lResult = OnTrayNotify(wParam, lParam);
+        return TRUE;
+    case WM_TIMER:
+        OnTimer(wParam);
+        lResult = 0;
+        return TRUE;
+    default:
+        return CDialog::OnMessage(msg, wParam, lParam, lResult);
+    }
+}
+
+void CTrayDlg::OnSize(UINT nType, int cx, int cy)
+{
+    // The dialog manager's own handling of WM_SIZE is the window default;
+    // calling it directly keeps it first without re-entering this procedure.
+    DefWindowProcA(m_hWnd, WM_SIZE, nType, MAKELPARAM(cx, cy));
+    if (nType == SIZE_MINIMIZED) {
+        m_bHidden = TRUE;
+        ShowWindow(SW_HIDE);
+    }
+}
+
+void CTrayDlg::OnWindowPosChanging(WINDOWPOS* pPos)
+{
+    // The modal loop shows its dialog when the queue first runs empty, which
+    // is after the hide message: once hidden, requests to show are dropped.
+    if (m_bHidden && pPos)
+        pPos->flags &= ~SWP_SHOWWINDOW;
+}
+
+BOOL CTrayDlg::OnCommand(UINT nID, UINT nCode, HWND hControl)
+{
+    switch (nID) {
+    case ID_APP_LAUNCH:
+        OnLaunch();
+        return TRUE;
+    case ID_APP_QUIT:
+        OnExit();
+        return TRUE;
+    case ID_APP_REGIST:
+        OnRegist();
+        return TRUE;
+    default:
+        return CDialog::OnCommand(nID, nCode, hControl);
+    }
+}
+
+void CTrayDlg::OnDestroy()
+{
+    CDialog::OnDestroy();
+    StopAddRetry();
+    // The resident's own icon belongs to the object and may still be needed
+    // by it; only an extracted icon is released here.
+    if (m_hTrayIcon && m_hTrayIcon != m_hDefaultIcon)
+        DestroyIcon(m_hTrayIcon);
+    m_hTrayIcon = NULL;
+    RemoveNotifyIcon();
+}
+
+// Whether ExtractIconA gave a real icon: NULL means none in the file, 1 that
+// the file is not one that holds icons.
+static BOOL IsExtractedIcon(HICON hIcon)
+{
+    return hIcon != NULL && hIcon != reinterpret_cast<HICON>(1);
+}
+
+int CTrayDlg::AcquireIcon()
+{
+    HINSTANCE hInstance = AfxGetInstanceHandle();
+    if (m_bOrgIcon && !m_strIconPath.IsEmpty()) {
+        // The chosen icon file failed: the user asked for that icon, so the
+        // program's own is not taken as a silent substitute.
+        HICON hIcon = ExtractIconA(hInstance, m_strIconPath, 0);
+        if (IsExtractedIcon(hIcon)) {
+            m_hTrayIcon = hIcon;
+            return 0;
+        }
+        AfxMessageBox("アイコンが読み込めません．", MB_OK);
+        m_hTrayIcon = m_hDefaultIcon;
+        return 1;
+    }
+    HICON hIcon = ExtractIconA(hInstance, m_strProgram, 0);
+    if (IsExtractedIcon(hIcon)) {
+        m_hTrayIcon = hIcon;
+        return 0;
+    }
+    AfxMessageBox("プログラムアイコンが取得出来ません．", MB_OK);
+    m_hTrayIcon = m_hDefaultIcon;
+    return 1;
+}
+
+void CTrayDlg::CopyTip(LPSTR pszTip, int cbTip, LPCSTR pszText)
+{
+    if (cbTip <= 0)
+        return;
+    int used = 0;
+    const char* p = pszText ? pszText : "";
+    while (*p) {
+        // A lead byte without its trail byte (a value cut elsewhere) is not a
+        // character either.
+        int step = IsDBCSLeadByte(static_cast<BYTE>(*p)) ? 2 : 1;
+        if (step == 2 && p[1] == '\0')
+            break;
+        if (used + step > cbTip - 1)
+            break;
+        for (int i = 0; i < step; ++i)
+            pszTip[used++] = p[i];
+        p += step;
+    }
+    pszTip[used] = '\0';
+}
+
+BOOL CTrayDlg::AddNotifyIcon()
+{
+    ZeroMemory(&m_nid, sizeof(m_nid));
+    m_nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    m_nid.hWnd = m_hWnd;
+    m_nid.uID = 0;
+    m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    m_nid.uCallbackMessage = WM_TRAYNOTIFY;
+    m_nid.hIcon = m_hTrayIcon;
+    CopyTip(m_nid.szTip, kTipBytes, m_strDispName);
+    return Shell_NotifyIconA(NIM_ADD, &m_nid);
+}
+
+void CTrayDlg::RemoveNotifyIcon()
+{
+    Shell_NotifyIconA(NIM_DELETE, &m_nid);
+}
+
+void CTrayDlg::StartAddRetry()
+{
+    if (!m_bRetryTimer && SetTimer(m_hWnd, kAddRetryTimer, kAddRetryMs, NULL))
+        m_bRetryTimer = TRUE;
+}
+
+void CTrayDlg::StopAddRetry()
+{
+    if (m_bRetryTimer)
+        KillTimer(m_hWnd, kAddRetryTimer);
+    m_bRetryTimer = FALSE;
+}
+
+void CTrayDlg::OnTimer(UINT_PTR nIDEvent)
+{
+    if (nIDEvent == kAddRetryTimer && AddNotifyIcon())
+        StopAddRetry();
+}
+
+void CTrayDlg::OnTaskbarCreated()
+{
+    // A restarted shell has forgotten the icon; a shell that only re-announced
+    // itself still has it, and then NIM_ADD fails where NIM_MODIFY works.
+    if (AddNotifyIcon() || Shell_NotifyIconA(NIM_MODIFY, &m_nid))
+        StopAddRetry();
+    else
+        StartAddRetry();
+}
+
+LRESULT CTrayDlg::OnTrayNotify(WPARAM, LPARAM lParam)
+{
+    switch (static_cast<UINT>(lParam)) {
+    case WM_LBUTTONDBLCLK:
+        LaunchProgram();
+        break;
+    case WM_RBUTTONDOWN:
+        ShowPopupMenu();
+        break;
+    default:
+        break;
+    }
+    return 0;
+}
+
+void CTrayDlg::ShowPopupMenu()
+{
+    // Loaded anew for every display, so the launch item shows the name as it is now.
+    CMenu menu;
+    menu.LoadMenu(IDR_TRAYMENU);
+    CString text;
+    text.Format("%sを起動(&A)", static_cast<LPCSTR>(m_strDispName));
+    menu.ModifyMenu(ID_APP_LAUNCH, MF_BYCOMMAND | MF_STRING, ID_APP_LAUNCH, text);
+    POINT pt = { 0, 0 };
+    GetCursorPos(&pt);
+    CMenu* pPopup = menu.GetSubMenu(0);
+    if (pPopup) {
+        // Without the foreground the menu would not close on a click elsewhere;
+        // the posted WM_NULL lets a second right click open it again at once.
+        SetForegroundWindow();
+        SetFocus();
+        pPopup->TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, m_hWnd);
+        PostMessage(WM_NULL, 0, 0);
+    }
+    menu.DestroyMenu();
+}
+
+void CTrayDlg::OnLaunch()
+{
+    LaunchProgram();
+}
+
+void CTrayDlg::OnExit()
+{
+    EndDialog(0);
+}
+
+BOOL CTrayDlg::BuildToolCommand(LPCSTR pszModulePath, CString& strCommand)
+{
+    // ReverseFind walks characters: a 0x5C trail byte (表, ソ) is no separator.
+    CString module(pszModulePath);
+    int slash = module.ReverseFind('\\');
+    if (slash < 0)
+        return FALSE;
+    CString path = module.Left(slash + 1) + kToolName;
+    if (path.GetLength() >= MAX_PATH)
+        return FALSE;
+    strCommand = "\"" + path + "\"";
+    return TRUE;
+}
+
+void CTrayDlg::OnRegist()
+{
+    // The tool lies beside the resident. Its full path, quoted, keeps WinExec
+    // from searching the current folder, which a launch has made the work folder.
+    char module[MAX_PATH] = {0};
+    DWORD n = GetModuleFileNameA(NULL, module, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH)
+        return;
+    CString command;
+    if (!BuildToolCommand(module, command))
+        return;
+    WinExec(command, SW_SHOW);
+}
+
+int CTrayDlg::LaunchProgram()
+{
+    if (!m_strWorkDir.IsEmpty()) {
+        // Drive first: _chdir alone does not change the current drive.
+        CString upper(m_strWorkDir);
+        upper.MakeUpper();
+        char letter = upper.GetAt(0);
+        if (letter >= 'A' && letter <= 'Z')
+            _chdrive(letter - 'A' + 1);
+        _chdir(m_strWorkDir);
+    }
+    if (m_strProgram.IsEmpty()) {
+        // An empty file would make the shell open the work folder instead.
+        m_nLaunchResult = SE_ERR_FNF;
+    } else {
+        HINSTANCE hResult = ShellExecuteA(m_hWnd, "open", m_strProgram, m_strCmdLine,
+                                          m_strWorkDir, SW_SHOWNORMAL);
+        // The result is a code, not a handle: 0 to 32 are failures, anything
+        // else (read unsigned, as the shell defines it) a success, kept within an int.
+        UINT_PTR value = reinterpret_cast<UINT_PTR>(hResult);
+        m_nLaunchResult = value > static_cast<UINT_PTR>(INT_MAX) ? INT_MAX : static_cast<int>(value);
+    }
+    return ReportLaunchError(m_nLaunchResult);
+}
+
+int CTrayDlg::ReportLaunchError(int nResult)
+{
+    if (nResult > 32)
+        return 0;
+    CString text;
+    text.Format("Error %d が発生したため、プログラムを起動できません\n"
+                "エラーの説明は附属ドキュメントをご覧ください", nResult);
+    AfxShowMessageBox(GetDesktopWindow(), text, "Tavro 2.00", MB_OK | MB_ICONEXCLAMATION);
+    return 1;
+}

@@ -1,0 +1,79 @@
+// The resident's invisible owner dialog: it holds one registration, shows its
+// icon in the task tray and answers the icon's clicks and popup menu.
+#pragma once
+
+#include "CDialog.h"
+
+// Callback message of the tray icon.
+#define WM_TRAYNOTIFY (WM_USER + 100)
+
+class CTrayDlg : public CDialog
+{
+public:
+    // pszIniPath: the settings file named on the command line.
+    explicit CTrayDlg(LPCSTR pszIniPath, CWnd* pParent = NULL);
+    virtual ~CTrayDlg();
+
+    // Chooses m_hTrayIcon: 0 when the registration's icon was obtained, 1 when
+    // the resident's own icon stands in (after a message saying why).
+    int AcquireIcon();
+    // Fills m_nid and adds the icon; TRUE when the shell took it.
+    BOOL AddNotifyIcon();
+    void RemoveNotifyIcon();
+    // Mouse messages of the tray icon arrive in lParam; always 0.
+    LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam);
+    // Opens the registered file; 1 when a failure message was shown, else 0.
+    int LaunchProgram();
+    // Shows the launch failure message for a shell result of 32 or less
+    // (returns 1); results above 32 are successes (returns 0).
+    static int ReportLaunchError(int nResult);
+
+    // Copies text into a tip field of cbTip bytes: as many whole characters
+    // as fit before the terminator, never half a double-byte character.
+    static void CopyTip(LPSTR pszTip, int cbTip, LPCSTR pszText);
+    // The command that starts the registration tool: the quoted full path of
+    // Tavro.Exe beside the module pszModulePath. FALSE when the path would not
+    // fit a path buffer.
+    static BOOL BuildToolCommand(LPCSTR pszModulePath, CString& strCommand);
+
+    NOTIFYICONDATAA m_nid;
+    HICON m_hTrayIcon;
+    CString m_strDispName;
+    CString m_strIniPath;
+    CString m_strProgram;
+    CString m_strCmdLine;
+    CString m_strWorkDir;
+    CString m_strIconPath;
+    int m_nLaunchResult;
+    BOOL m_bOrgIcon;
+    // The resident's own icon in tray size; owned by the dialog object.
+    HICON m_hDefaultIcon;
+
+protected:
+    virtual BOOL OnInitDialog();
+    virtual BOOL OnCommand(UINT nID, UINT nCode, HWND hControl);
+    virtual void OnDestroy();
+    virtual BOOL OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& lResult);
+
+    void OnSize(UINT nType, int cx, int cy);
+    void OnWindowPosChanging(WINDOWPOS* pPos);
+    void OnLaunch();
+    void OnExit();
+    void OnRegist();
+    void OnTimer(UINT_PTR nIDEvent);
+    // The shell's tray was (re)created: put the icon into it again.
+    void OnTaskbarCreated();
+
+private:
+    void ShowPopupMenu();
+    void StartAddRetry();
+    void StopAddRetry();
+
+    // Window icons for the task list; shared resource icon, never destroyed.
+    HICON m_hWindowIcon;
+    // "TaskbarCreated", broadcast by a shell that starts (again).
+    UINT m_uTaskbarCreated;
+    BOOL m_bRetryTimer;
+    // Set once the dialog has hidden itself: it is never shown again.
+    BOOL m_bHidden;
+};

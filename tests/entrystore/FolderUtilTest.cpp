@@ -1,0 +1,253 @@
+// Folder listing, creation and removal on the real (Wine) file system.
+#include "CFolderUtil.h"
+#include "PathUtil.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+std::vector<std::string> Sorted(const CStringArray& names)
+{
+    std::vector<std::string> result;
+    for (INT_PTR i = 0; i < names.GetSize(); ++i)
+        result.push_back(names[i].GetString());
+    std::sort(result.begin(), result.end());
+    return result;
+}
+
+std::string FolderText(int code)
+{
+    CString text;
+    text.Format("フォルダが削除出来ません. Error = %d", code);
+    return text.GetString();
+}
+
+std::string FileText(int code)
+{
+    CString text;
+    text.Format("ファイルが削除出来ません. Error = %d", code);
+    return text.GetString();
+}
+
+std::wstring LongPath(const CString& path)
+{
+    wchar_t buffer[1024] = {0};
+    MultiByteToWideChar(CP_ACP, 0, path, -1, buffer, 1024);
+    return std::wstring(L"\\\\?\\") + buffer;
+}
+
+}  // namespace
+
+TEST(EnumSubFolders, ListsEntryFoldersOnlyAndAppends)
+{
+    TempFolder folder("store_enum");
+    const char* made[] = { "one", "表", "ソ能", "hidden", "system", "temporary" };
+    for (const char* name : made)
+        ASSERT_TRUE(folder.MakeFolder(name));
+    ASSERT_TRUE(folder.WriteFile("file.txt", "x"));
+    SetFileAttributesA(folder.Sub("hidden"), FILE_ATTRIBUTE_HIDDEN);
+    SetFileAttributesA(folder.Sub("system"), FILE_ATTRIBUTE_SYSTEM);
+    SetFileAttributesA(folder.Sub("temporary"), FILE_ATTRIBUTE_TEMPORARY);
+    std::vector<std::string> expected = { "one", "ソ能", "表" };
+    // Wine 8 accepts the temporary attribute and keeps it on nothing; where
+    // it is kept, the folder must not be listed.
+    if (!(GetFileAttributesA(folder.Sub("temporary")) & FILE_ATTRIBUTE_TEMPORARY))
+        expected.push_back("temporary");
+    std::sort(expected.begin(), expected.end());
+
+    CFolderUtil util;
+    CStringArray names;
+    EXPECT_EQ(static_cast<int>(expected.size()), util.EnumSubFolders(names, folder.Path()));
+    EXPECT_EQ(expected, Sorted(names));
+    // A second call appends the same names again.
+    EXPECT_EQ(static_cast<int>(2 * expected.size()), util.EnumSubFolders(names, folder.Path() + "\\"));
+    std::vector<std::string> doubled = expected;
+    doubled.insert(doubled.end(), expected.begin(), expected.end());
+    std::sort(doubled.begin(), doubled.end());
+    EXPECT_EQ(doubled, Sorted(names));
+    // Missing, unreadable and too long folders add nothing.
+    EXPECT_EQ(static_cast<int>(names.GetSize()), util.EnumSubFolders(names, folder.Sub("missing")));
+    CString tooLong = folder.Path() + "\\" + CString('n', 259 - folder.Path().GetLength() - 1);
+    EXPECT_EQ(static_cast<int>(names.GetSize()), util.EnumSubFolders(names, tooLong));
+}
+
+TEST(CreateFolderTree, Table)
+{
+    TempFolder folder("store_create");
+    ASSERT_TRUE(folder.WriteFile("file.txt", "x"));
+    CString root = folder.Path();
+    CString longPath = root + "\\" + CString('n', 260 - root.GetLength() - 1);
+    struct Case { CString path; int result; std::vector<CString> exist; } cases[] = {
+        { "C:", -2, {} },
+        { "", -2, {} },
+        { root + "\\a\\b\\", 0, { root + "\\a", root + "\\a\\b" } },
+        { root + "\\a\\b\\", 0, { root + "\\a\\b" } },
+        { root + "\\表", 0, { root + "\\表" } },
+        { root + "\\能\\予\\十\\ソ\\", 0, { root + "\\能\\予\\十\\ソ" } },
+        // An existing file counts as an existing level; the level below it fails.
+        { root + "\\file.txt", 0, { root + "\\file.txt" } },
+        { root + "\\file.txt\\x", ERROR_PATH_NOT_FOUND, {} },
+        // Wine reports a missing drive with 2 (Windows with 3).
+        { "Q:\\tavro\\x", ERROR_FILE_NOT_FOUND, {} },
+        { longPath, ERROR_FILENAME_EXCED_RANGE, {} },
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.result, CreateFolderTree(c.path)) << "path [" << c.path << "]";
+        for (const CString& path : c.exist)
+            EXPECT_TRUE(PathExists(path)) << path;
+    }
+    // Every 0x5C trail byte stayed inside its name: no stray folders.
+    CFolderUtil util;
+    CStringArray names;
+    util.EnumSubFolders(names, root);
+    EXPECT_EQ((std::vector<std::string>{ "a", "能", "表" }), Sorted(names));
+    EXPECT_FALSE(PathExists(longPath));
+}
+
+TEST(RemoveFolderTree, RemovesNestedTreeWithHiddenAndSystemItems)
+{
+    TempFolder folder("store_remove");
+    const char* folders[] = { "e", "e\\表", "e\\表\\ソ", "e\\hidden", "e\\system", "e\\十" };
+    for (const char* name : folders)
+        ASSERT_TRUE(folder.MakeFolder(name));
+    const char* files[] = { "e\\a.txt", "e\\表\\能.txt", "e\\表\\ソ\\予", "e\\hidden\\h.txt",
+                            "e\\h.txt", "e\\s.txt", "canary.txt", "e2.txt" };
+    for (const char* name : files)
+        ASSERT_TRUE(folder.WriteFile(name, "x"));
+    SetFileAttributesA(folder.Sub("e\\hidden"), FILE_ATTRIBUTE_HIDDEN);
+    SetFileAttributesA(folder.Sub("e\\system"), FILE_ATTRIBUTE_SYSTEM);
+    SetFileAttributesA(folder.Sub("e\\h.txt"), FILE_ATTRIBUTE_HIDDEN);
+    SetFileAttributesA(folder.Sub("e\\s.txt"), FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN);
+
+    MessageBoxRecorder boxes;
+    EXPECT_EQ(0, RemoveFolderTree(folder.Sub("e\\")));
+    EXPECT_EQ(0u, boxes.Count()) << boxes.Texts();
+    EXPECT_FALSE(PathExists(folder.Sub("e")));
+    EXPECT_TRUE(PathExists(folder.Sub("canary.txt")));
+    EXPECT_TRUE(PathExists(folder.Sub("e2.txt")));
+}
+
+TEST(RemoveFolderTree, ReadOnlyFileStopsTheRemoval)
+{
+    TempFolder folder("store_ro");
+    ASSERT_TRUE(folder.MakeFolder("e"));
+    ASSERT_TRUE(folder.MakeFolder("e\\sub"));
+    ASSERT_TRUE(folder.WriteFile("e\\sub\\ro.txt", "x"));
+    // As root the attribute does not stop writes, but the deletion is refused.
+    ASSERT_TRUE(SetFileAttributesA(folder.Sub("e\\sub\\ro.txt"), FILE_ATTRIBUTE_READONLY));
+
+    MessageBoxRecorder boxes;
+    EXPECT_EQ(ERROR_ACCESS_DENIED, RemoveFolderTree(folder.Sub("e")));
+    ASSERT_EQ(1u, boxes.Count()) << boxes.Texts();
+    EXPECT_EQ(FileText(5), boxes.LastText());
+    EXPECT_EQ(0u, boxes.Boxes()[0].type);
+    EXPECT_TRUE(PathExists(folder.Sub("e\\sub\\ro.txt")));
+}
+
+TEST(RemoveFolderTree, RefusesPathsOutsideAnEntryFolder)
+{
+    TempFolder folder("store_refuse");
+    ASSERT_TRUE(folder.MakeFolder("e"));
+    ASSERT_TRUE(folder.WriteFile("e\\keep.txt", "x"));
+    ASSERT_TRUE(folder.WriteFile("canary.txt", "x"));
+    char previous[MAX_PATH] = {0};
+    GetCurrentDirectoryA(MAX_PATH, previous);
+    // Relative and empty paths would name this folder's content.
+    ASSERT_TRUE(SetCurrentDirectoryA(folder.Sub("e")));
+    CString longPath = folder.Path() + "\\" + CString('n', 260 - folder.Path().GetLength() - 1);
+    struct Case { CString path; int result; } cases[] = {
+        { "", ERROR_INVALID_NAME },
+        { ".", ERROR_INVALID_NAME },
+        { "keep", ERROR_INVALID_NAME },
+        { "\\", ERROR_INVALID_NAME },
+        { "C:", ERROR_INVALID_NAME },
+        { "C:\\", ERROR_INVALID_NAME },
+        { "C:\\\\", ERROR_INVALID_NAME },
+        { "C:e", ERROR_INVALID_NAME },
+        { "C:\\..", ERROR_INVALID_NAME },
+        { folder.Sub("e\\.."), ERROR_INVALID_NAME },
+        { folder.Sub("e/../.."), ERROR_INVALID_NAME },
+        { folder.Sub("e\\..."), ERROR_INVALID_NAME },
+        { folder.Sub("*"), ERROR_INVALID_NAME },
+        { folder.Sub("e?"), ERROR_INVALID_NAME },
+        { folder.Sub("e\\keep.txt:s"), ERROR_INVALID_NAME },
+        { longPath, ERROR_FILENAME_EXCED_RANGE },
+        // A missing folder: the code of the failed removal.
+        { folder.Sub("missing"), ERROR_FILE_NOT_FOUND },
+        { folder.Sub("missing\\x"), ERROR_PATH_NOT_FOUND },
+    };
+    for (const Case& c : cases) {
+        MessageBoxRecorder boxes;
+        EXPECT_EQ(c.result, RemoveFolderTree(c.path)) << "path [" << c.path << "]";
+        EXPECT_EQ(FolderText(c.result) + "\n", boxes.Texts()) << "path [" << c.path << "]";
+        ASSERT_TRUE(PathExists(folder.Sub("e\\keep.txt"))) << "path [" << c.path << "]";
+        ASSERT_TRUE(PathExists(folder.Sub("canary.txt"))) << "path [" << c.path << "]";
+    }
+    SetCurrentDirectoryA(previous);
+}
+
+TEST(RemoveFolderTree, ItemPathsOf260BytesStopIt)
+{
+    TempFolder folder("store_long");
+    ASSERT_TRUE(folder.MakeFolder("e"));
+    // e\<deep>\<name>: the folder fits, the file in it reaches 260 bytes
+    // (made through the platform's long-path form).
+    CString deep = folder.Sub("e\\") + CString('d', 250 - folder.Sub("e\\").GetLength());
+    ASSERT_TRUE(CreateDirectoryW(LongPath(deep).c_str(), NULL));
+    CString file = deep + "\\" + CString('f', 12);
+    HANDLE hFile = CreateFileW(LongPath(file).c_str(), GENERIC_WRITE, 0, NULL, CREATE_NEW, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, hFile);
+    CloseHandle(hFile);
+
+    MessageBoxRecorder boxes;
+    EXPECT_EQ(ERROR_FILENAME_EXCED_RANGE, RemoveFolderTree(folder.Sub("e")));
+    EXPECT_EQ(FileText(206) + "\n", boxes.Texts());
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(LongPath(file).c_str()));
+    DeleteFileW(LongPath(file).c_str());
+    RemoveDirectoryW(LongPath(deep).c_str());
+}
+
+namespace {
+
+int g_dispatched = 0;
+
+LRESULT CALLBACK CountingProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_APP)
+        ++g_dispatched;
+    return DefWindowProcA(hWnd, message, wParam, lParam);
+}
+
+}  // namespace
+
+TEST(RemoveFolderTree, DispatchesOneMessagePerItem)
+{
+    TempFolder folder("store_pump");
+    ASSERT_TRUE(folder.MakeFolder("e"));
+    ASSERT_TRUE(folder.MakeFolder("e\\sub"));
+    ASSERT_TRUE(folder.WriteFile("e\\a.txt", "x"));
+    ASSERT_TRUE(folder.WriteFile("e\\sub\\b.txt", "x"));
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = CountingProc;
+    wc.hInstance = GetModuleHandleA(NULL);
+    wc.lpszClassName = "StorePumpCounter";
+    RegisterClassA(&wc);
+    HWND hWnd = CreateWindowA("StorePumpCounter", "", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL,
+                              wc.hInstance, NULL);
+    ASSERT_TRUE(hWnd != NULL);
+    PumpMessages();
+    for (int i = 0; i < 20; ++i)
+        PostMessageA(hWnd, WM_APP, 0, 0);
+    g_dispatched = 0;
+
+    MessageBoxRecorder boxes;
+    EXPECT_EQ(0, RemoveFolderTree(folder.Sub("e")));
+    // e: ".", "..", "sub", "a.txt"; e\sub: ".", "..", "b.txt".
+    EXPECT_EQ(7, g_dispatched);
+    PumpMessages();
+    EXPECT_EQ(20, g_dispatched);
+    DestroyWindow(hWnd);
+}

@@ -1,0 +1,131 @@
+// Path helpers on Shift-JIS paths: 表 ソ 能 予 十 end in the byte 0x5C, which
+// must never count as a backslash, and no result may be a cut path.
+#include "CWinApp.h"
+#include "PathUtil.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::wstring Wide(LPCSTR text)
+{
+    wchar_t buffer[1024] = {0};
+    MultiByteToWideChar(CP_ACP, 0, text, -1, buffer, 1024);
+    return buffer;
+}
+
+// path + a name of 'n' repeated so that the whole reaches length bytes.
+CString PadTo(const CString& path, int length)
+{
+    return path + CString('n', length - path.GetLength());
+}
+
+}  // namespace
+
+TEST(AppendBackslash, Table)
+{
+    CString p258 = PadTo("C:\\", 258);
+    CString p259 = PadTo("C:\\", 259);
+    struct Case { CString path; CString expected; } cases[] = {
+        { "C", "C:\\" },
+        { "C:\\Tools", "C:\\Tools\\" },
+        { "C:\\Tools\\", "C:\\Tools\\" },
+        { "C:", "C:" },
+        { "", "" },
+        { "Tools", "Tools" },
+        { "表", "表" },                       // 95 5C: no backslash in it
+        { "C:\\表", "C:\\表\\" },
+        { "C:\\a\\ソ", "C:\\a\\ソ\\" },
+        { "C:\\能予十", "C:\\能予十\\" },
+        { "C:\\表\\", "C:\\表\\" },
+        { p258, p258 + "\\" },
+        { p259, p259 },                        // the backslash would not fit
+        { p259.Left(257) + "表", p259.Left(257) + "表" },
+        { p258.Left(256) + "表", p258.Left(256) + "表\\" },
+    };
+    for (const Case& c : cases) {
+        CString path = c.path;
+        AppendBackslash(path);
+        EXPECT_STREQ(c.expected, path) << "path [" << c.path << "] " << c.path.GetLength();
+    }
+}
+
+TEST(GetDirPart, Table)
+{
+    struct Case { CString path; CString expected; } cases[] = {
+        { "C:\\Tools\\Tavro.exe", "C:\\Tools\\" },
+        { "Tavro.exe", "" },
+        { "C:\\表\\ソ.exe", "C:\\表\\" },
+        { "C:\\a\\表", "C:\\a\\" },            // 表 is the file name
+        { "C:\\能\\", "C:\\能\\" },
+        { "C:Tavro.exe", "C:" },
+        { "C:/a/b.exe", "C:/a/" },
+        { "", "" },
+        { PadTo("C:\\a\\", 259), "C:\\a\\" },
+        { PadTo("C:\\a\\", 260), "" },
+    };
+    for (const Case& c : cases)
+        EXPECT_STREQ(c.expected, GetDirPart(c.path)) << "path [" << c.path << "]";
+}
+
+TEST(GetModuleDir, OfTheRunningProgram)
+{
+    CString dir = GetModuleDir();
+    ASSERT_TRUE(EndsWithBackslash(dir)) << dir;
+    EXPECT_TRUE(FileExists(dir + "entrystore_tests.exe")) << dir;
+}
+
+// The program's own file copied to other places, loaded as the application's module.
+TEST(GetModuleDir, FolderNamesAndLength)
+{
+    char self[MAX_PATH] = {0};
+    ASSERT_LT(GetModuleFileNameA(NULL, self, MAX_PATH), static_cast<DWORD>(MAX_PATH));
+    TempFolder folder("store_mod");
+    ASSERT_TRUE(folder.MakeFolder("表"));
+    ASSERT_TRUE(folder.MakeFolder("表\\ソ十"));
+    // "\m.exe" is 6 bytes: folders of 253 and 254 bytes give paths of 259 and 260.
+    struct Case { CString folder; CString expected; } cases[] = {
+        { folder.Sub("表\\ソ十"), folder.Sub("表\\ソ十\\") },
+        { PadTo(folder.Path() + "\\", 253), PadTo(folder.Path() + "\\", 253) + "\\" },
+        { PadTo(folder.Path() + "\\", 254), "" },
+    };
+    for (const Case& c : cases) {
+        std::wstring target = L"\\\\?\\" + Wide(c.folder);
+        CreateDirectoryW(target.c_str(), NULL);
+        target += L"\\m.exe";
+        ASSERT_TRUE(CopyFileW(Wide(self).c_str(), target.c_str(), FALSE)) << c.folder;
+        HMODULE module = LoadLibraryExW(target.c_str(), NULL, DONT_RESOLVE_DLL_REFERENCES);
+        ASSERT_TRUE(module != NULL) << c.folder;
+        {
+            CWinApp app;
+            app.m_hInstance = module;
+            EXPECT_STREQ(c.expected, GetModuleDir()) << "folder " << c.folder.GetLength()
+                                                     << " bytes: " << c.folder;
+        }
+        FreeLibrary(module);
+    }
+}
+
+TEST(FileExists, Table)
+{
+    TempFolder folder("store_exists");
+    ASSERT_TRUE(folder.WriteFile("a.txt", "a"));
+    ASSERT_TRUE(folder.MakeFolder("sub"));
+    ASSERT_TRUE(folder.MakeFolder("表"));
+    ASSERT_TRUE(folder.WriteFile("表\\ソ.txt", "x"));
+    struct Case { CString path; BOOL expected; } cases[] = {
+        { folder.Sub("a.txt"), TRUE },
+        { folder.Sub("A.TXT"), TRUE },
+        { folder.Sub("*.txt"), TRUE },          // a pattern: the first match decides
+        { folder.Sub("表\\ソ.txt"), TRUE },
+        { folder.Sub("sub"), FALSE },
+        { folder.Sub("表"), FALSE },
+        { folder.Sub("missing.txt"), FALSE },
+        { folder.Path(), FALSE },
+        { "", FALSE },
+        { PadTo(folder.Path() + "\\", 260), FALSE },
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.expected, FileExists(c.path)) << "path [" << c.path << "]";
+}

@@ -1,0 +1,475 @@
+// The tray dialog driven for real: settings loaded at creation, the icon
+// choice and its two messages, the tray record and its tip, the hidden
+// window, the popup menu and the commands.
+#include "CTrayDlg.h"
+#include "CRegistEntry.h"
+#include "CWinApp.h"
+#include "TestSupport.h"
+#include "resource.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+const char kIconMessage[] = "アイコンが読み込めません．";
+const char kProgramIconMessage[] = "プログラムアイコンが取得出来ません．";
+
+// This test program carries the resident's resources, icon 128 included.
+CString OwnExecutable()
+{
+    char path[MAX_PATH] = {0};
+    GetModuleFileNameA(NULL, path, MAX_PATH);
+    return path;
+}
+
+// The icon file of the sources, seen through Wine's drive Z:.
+CString IconFile()
+{
+    std::string path = std::string("Z:") + TAVRO_TEST_ICON_FILE;
+    for (char& c : path) {
+        if (c == '/')
+            c = '\\';
+    }
+    return path.c_str();
+}
+
+BOOL IsRealIcon(HICON hIcon)
+{
+    return hIcon != NULL && hIcon != reinterpret_cast<HICON>(1);
+}
+
+SIZE IconSize(HICON hIcon)
+{
+    SIZE size = { 0, 0 };
+    ICONINFO info;
+    if (!GetIconInfo(hIcon, &info))
+        return size;
+    BITMAP bm;
+    if (GetObjectA(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof(bm), &bm)) {
+        size.cx = bm.bmWidth;
+        size.cy = info.hbmColor ? bm.bmHeight : bm.bmHeight / 2;
+    }
+    if (info.hbmColor)
+        DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return size;
+}
+
+class TrayDlgTest : public ::testing::Test
+{
+protected:
+    // Writes a settings file with the given values, as the registration tool does.
+    CString WriteSettings(LPCSTR dispName, LPCSTR program, BOOL orgIcon = FALSE,
+                          LPCSTR iconPath = "", LPCSTR workDir = "", LPCSTR cmdLine = "")
+    {
+        CRegistEntry entry;
+        entry.m_strIniPath = m_folder.Sub("tavro.ini");
+        entry.m_strDispName = dispName;
+        entry.m_strProgram = program;
+        entry.m_strCmdLine = cmdLine;
+        entry.m_strWorkDir = workDir;
+        entry.m_strIconPath = iconPath;
+        entry.m_bOrgIcon = orgIcon;
+        EXPECT_TRUE(SaveEntry(&entry));
+        return entry.m_strIniPath;
+    }
+
+    // Creates the dialog and lets it hide itself.
+    static void Open(CTrayDlg& dlg)
+    {
+        ASSERT_TRUE(dlg.Create());
+        ASSERT_TRUE(PumpUntil([&] { return !IsWindowVisible(dlg.m_hWnd); }));
+    }
+
+    TempFolder m_folder;
+};
+
+// Whether this process can put icons into a tray at all (there may be none
+// in-process under Wine); the tests that need one are skipped without it.
+bool TrayAvailable(HWND hWnd)
+{
+    NOTIFYICONDATAA nid;
+    ZeroMemory(&nid, sizeof(nid));
+    nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    nid.hWnd = hWnd;
+    nid.uID = 77;
+    if (!Shell_NotifyIconA(NIM_ADD, &nid))
+        return false;
+    Shell_NotifyIconA(NIM_DELETE, &nid);
+    return true;
+}
+
+// Whether the icon the record names exists in the tray now.
+bool IconInTray(const NOTIFYICONDATAA& added)
+{
+    NOTIFYICONDATAA nid = added;
+    nid.uFlags = 0;
+    return Shell_NotifyIconA(NIM_MODIFY, &nid) != FALSE;
+}
+
+}  // namespace
+
+TEST_F(TrayDlgTest, IconChoiceAndItsMessages)
+{
+    struct Case {
+        const char* name;
+        BOOL orgIcon;
+        CString iconPath;
+        CString program;
+        int result;
+        const char* message;   // NULL: none
+    };
+    CString text = m_folder.Sub("readme.txt");
+    ASSERT_TRUE(m_folder.WriteFile("readme.txt", "just text\r\n"));
+    CString missing = m_folder.Sub("gone.exe");
+    const Case cases[] = {
+        { "own icon file", TRUE, IconFile(), missing, 0, NULL },
+        // Flag set but no icon path: the program's icon, silently.
+        { "flag without path", TRUE, "", OwnExecutable(), 0, NULL },
+        { "program icon", FALSE, "", OwnExecutable(), 0, NULL },
+        // The program's icon is not tried when the chosen icon fails.
+        { "icon file without icons", TRUE, text, OwnExecutable(), 1, kIconMessage },
+        { "missing icon file", TRUE, missing, OwnExecutable(), 1, kIconMessage },
+        // Flag clear: the icon path is ignored.
+        { "missing program", FALSE, IconFile(), missing, 1, kProgramIconMessage },
+        { "document", FALSE, "", text, 1, kProgramIconMessage },
+        { "empty entry", FALSE, "", "", 1, kProgramIconMessage },
+    };
+    for (const Case& c : cases) {
+        MessageBoxRecorder boxes;
+        CTrayDlg dlg("");
+        dlg.m_bOrgIcon = c.orgIcon;
+        dlg.m_strIconPath = c.iconPath;
+        dlg.m_strProgram = c.program;
+        EXPECT_EQ(c.result, dlg.AcquireIcon()) << c.name;
+        if (c.message) {
+            ASSERT_EQ(1u, boxes.Count()) << c.name << "\n" << boxes.Texts();
+            EXPECT_EQ(c.message, boxes.LastText()) << c.name;
+            EXPECT_EQ(std::string(AfxGetAppName()), boxes.Boxes()[0].caption) << c.name;
+            EXPECT_EQ(dlg.m_hDefaultIcon, dlg.m_hTrayIcon) << c.name;
+        } else {
+            EXPECT_EQ(0u, boxes.Count()) << c.name << "\n" << boxes.Texts();
+            EXPECT_TRUE(IsRealIcon(dlg.m_hTrayIcon)) << c.name;
+            EXPECT_NE(dlg.m_hDefaultIcon, dlg.m_hTrayIcon) << c.name;
+            DestroyIcon(dlg.m_hTrayIcon);
+        }
+    }
+}
+
+TEST_F(TrayDlgTest, DefaultIconHasTheTraySize)
+{
+    CTrayDlg dlg("");
+    ASSERT_TRUE(dlg.m_hDefaultIcon != NULL);
+    SIZE size = IconSize(dlg.m_hDefaultIcon);
+    EXPECT_EQ(GetSystemMetrics(SM_CXSMICON), size.cx);
+    EXPECT_EQ(GetSystemMetrics(SM_CYSMICON), size.cy);
+}
+
+TEST_F(TrayDlgTest, TipKeepsWholeCharactersWithinSixtyThreeBytes)
+{
+    struct Case { std::string text; std::string tip; } cases[] = {
+        { "", "" },
+        { "メモ帳", "メモ帳" },
+        { std::string(63, 'a'), std::string(63, 'a') },
+        { std::string(70, 'a'), std::string(63, 'a') },
+        // 表 would take bytes 63 and 64: it goes whole.
+        { std::string(62, 'a') + "表x", std::string(62, 'a') },
+        { std::string(61, 'a') + "表x", std::string(61, 'a') + "表" },
+        // Half-width katakana are single bytes.
+        { std::string(70, '\xB1'), std::string(63, '\xB1') },
+        // A lead byte without its trail byte is dropped.
+        { "ab\x95", "ab" },
+    };
+    for (const Case& c : cases) {
+        char field[80];
+        memset(field, 0x7F, sizeof(field));
+        CTrayDlg::CopyTip(field, 64, c.text.c_str());
+        EXPECT_EQ(c.tip, std::string(field)) << c.text;
+        for (size_t i = 64; i < sizeof(field); ++i)
+            ASSERT_EQ(0x7F, field[i]) << "written past the field: " << c.text;
+    }
+}
+
+TEST_F(TrayDlgTest, CreationLoadsSettingsAddsIconAndHides)
+{
+    std::string longName = std::string(62, 'n') + "表示";
+    CString ini = WriteSettings(longName.c_str(), OwnExecutable(), FALSE, "", "C:\\work", "-x");
+    MessageBoxRecorder boxes;
+    CTrayDlg dlg(ini);
+    Open(dlg);
+    EXPECT_EQ(0u, boxes.Count()) << boxes.Texts();
+
+    EXPECT_STREQ(longName.c_str(), dlg.m_strDispName);
+    EXPECT_STREQ(OwnExecutable(), dlg.m_strProgram);
+    EXPECT_STREQ("-x", dlg.m_strCmdLine);
+    EXPECT_STREQ("C:\\work", dlg.m_strWorkDir);
+    EXPECT_STREQ(ini, dlg.m_strIniPath);
+
+    EXPECT_EQ(static_cast<DWORD>(NOTIFYICONDATAA_V1_SIZE), dlg.m_nid.cbSize);
+    EXPECT_EQ(dlg.m_hWnd, dlg.m_nid.hWnd);
+    EXPECT_EQ(0u, dlg.m_nid.uID);
+    EXPECT_EQ(static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP), dlg.m_nid.uFlags);
+    EXPECT_EQ(0x464u, dlg.m_nid.uCallbackMessage);
+    EXPECT_EQ(dlg.m_hTrayIcon, dlg.m_nid.hIcon);
+    EXPECT_EQ(std::string(62, 'n'), std::string(dlg.m_nid.szTip));
+
+    // Top-level (so "TaskbarCreated" reaches it), hidden, and far out of sight.
+    EXPECT_EQ(NULL, GetParent(dlg.m_hWnd));
+    EXPECT_FALSE(IsWindowVisible(dlg.m_hWnd));
+    RECT rect;
+    GetWindowRect(dlg.m_hWnd, &rect);
+    EXPECT_LE(rect.left, -9000);
+    EXPECT_LE(rect.top, -9000);
+    EXPECT_STREQ("TavroCore Ver2.00", WindowText(dlg.m_hWnd).c_str());
+    dlg.DestroyWindow();
+}
+
+TEST_F(TrayDlgTest, MissingSettingsFileStartsWithDefaults)
+{
+    MessageBoxRecorder boxes;
+    CTrayDlg dlg(m_folder.Sub("none\\Tavro.ini"));
+    Open(dlg);
+    EXPECT_TRUE(dlg.m_strDispName.IsEmpty());
+    EXPECT_TRUE(dlg.m_strProgram.IsEmpty());
+    EXPECT_FALSE(dlg.m_bOrgIcon);
+    ASSERT_EQ(1u, boxes.Count()) << boxes.Texts();
+    EXPECT_EQ(kProgramIconMessage, boxes.LastText());
+    EXPECT_EQ(dlg.m_hDefaultIcon, dlg.m_hTrayIcon);
+    EXPECT_STREQ("", dlg.m_nid.szTip);
+    dlg.DestroyWindow();
+}
+
+TEST_F(TrayDlgTest, ExitRemovesTheIconButKeepsTheDefaultIcon)
+{
+    CString ini = WriteSettings("消える", m_folder.Sub("gone.exe"));
+    MessageBoxRecorder boxes;
+    CTrayDlg dlg(ini);
+    Open(dlg);
+    ASSERT_EQ(dlg.m_hDefaultIcon, dlg.m_hTrayIcon);
+    HWND hWnd = dlg.m_hWnd;
+    bool tray = TrayAvailable(hWnd);
+    NOTIFYICONDATAA added = dlg.m_nid;
+    if (tray) {
+        EXPECT_TRUE(IconInTray(added));
+    }
+
+    SendMessageA(hWnd, WM_COMMAND, ID_APP_QUIT, 0);
+    EXPECT_FALSE(IsWindow(hWnd));
+    EXPECT_EQ(NULL, dlg.m_hTrayIcon);
+    if (tray) {
+        EXPECT_FALSE(IconInTray(added));
+    }
+    // The resource icon stays usable: it belongs to the object, not to the tray.
+    ICONINFO info;
+    ASSERT_TRUE(GetIconInfo(dlg.m_hDefaultIcon, &info));
+    DeleteObject(info.hbmMask);
+    if (info.hbmColor)
+        DeleteObject(info.hbmColor);
+}
+
+TEST_F(TrayDlgTest, IconReturnsAfterTheShellRestarts)
+{
+    CString ini = WriteSettings("戻る", OwnExecutable());
+    CTrayDlg dlg(ini);
+    Open(dlg);
+    if (!TrayAvailable(dlg.m_hWnd)) {
+        dlg.DestroyWindow();
+        GTEST_SKIP() << "no tray in this process";
+    }
+    UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+    NOTIFYICONDATAA added = dlg.m_nid;
+    ASSERT_TRUE(IconInTray(added));
+
+    // A new shell has no icons: the announcement brings it back.
+    Shell_NotifyIconA(NIM_DELETE, &added);
+    ASSERT_FALSE(IconInTray(added));
+    SendMessageA(dlg.m_hWnd, taskbarCreated, 0, 0);
+    EXPECT_TRUE(IconInTray(added));
+
+    // An announcement while the icon exists leaves exactly that icon.
+    SendMessageA(dlg.m_hWnd, taskbarCreated, 0, 0);
+    EXPECT_TRUE(IconInTray(added));
+    dlg.DestroyWindow();
+    EXPECT_FALSE(IconInTray(added));
+}
+
+namespace {
+
+// What the popup menu showed: the items of the popup as the owner saw them
+// in WM_INITMENUPOPUP. A thread timer closes the menu once it is open.
+struct MenuCapture {
+    std::vector<UINT> ids;
+    std::vector<std::string> texts;
+    bool seen = false;
+    WNDPROC previous = NULL;
+    int ticks = 0;
+};
+MenuCapture* g_capture = NULL;
+
+LRESULT CALLBACK CaptureProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_INITMENUPOPUP && !g_capture->seen) {
+        HMENU hMenu = reinterpret_cast<HMENU>(wParam);
+        for (int i = 0; i < GetMenuItemCount(hMenu); ++i) {
+            char text[256] = {0};
+            GetMenuStringA(hMenu, i, text, sizeof(text), MF_BYPOSITION);
+            g_capture->ids.push_back(GetMenuItemID(hMenu, i));
+            g_capture->texts.push_back(text);
+        }
+        g_capture->seen = true;
+    }
+    return CallWindowProcA(g_capture->previous, hWnd, msg, wParam, lParam);
+}
+
+void CALLBACK CloseMenu(HWND, UINT, UINT_PTR, DWORD)
+{
+    // Closed once seen, or after two seconds whatever happened.
+    if (g_capture->seen || ++g_capture->ticks > 40)
+        EndMenu();
+}
+
+MenuCapture RightClick(CTrayDlg& dlg)
+{
+    MenuCapture capture;
+    g_capture = &capture;
+    capture.previous = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+        dlg.m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CaptureProc)));
+    UINT_PTR timer = SetTimer(NULL, 0, 50, CloseMenu);
+    LRESULT result = SendMessageA(dlg.m_hWnd, WM_TRAYNOTIFY, 0, WM_RBUTTONDOWN);
+    KillTimer(NULL, timer);
+    SetWindowLongPtrA(dlg.m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(capture.previous));
+    g_capture = NULL;
+    EXPECT_EQ(0, result);
+    PumpMessages();
+    return capture;
+}
+
+}  // namespace
+
+TEST_F(TrayDlgTest, RightButtonShowsTheMenuWithTheCurrentName)
+{
+    CString ini = WriteSettings("メモ帳", OwnExecutable());
+    MessageBoxRecorder boxes;
+    CTrayDlg dlg(ini);
+    Open(dlg);
+
+    MenuCapture first = RightClick(dlg);
+    ASSERT_TRUE(first.seen);
+    std::vector<UINT> ids = { ID_APP_LAUNCH, 0, ID_APP_REGIST, 0, ID_APP_QUIT };
+    EXPECT_EQ(ids, first.ids);
+    ASSERT_EQ(5u, first.texts.size());
+    EXPECT_EQ("メモ帳を起動(&A)", first.texts[0]);
+    EXPECT_EQ("新規登録・削除(&N)...", first.texts[2]);
+    EXPECT_EQ("Tavroの終了(&X)", first.texts[4]);
+
+    // The menu is built anew each time from the name as it is then.
+    dlg.m_strDispName = "";
+    MenuCapture second = RightClick(dlg);
+    ASSERT_TRUE(second.seen);
+    EXPECT_EQ("を起動(&A)", second.texts[0]);
+
+    // Closing the menu without a choice does nothing; the resident stays.
+    EXPECT_TRUE(IsWindow(dlg.m_hWnd));
+    EXPECT_EQ(0u, boxes.Count()) << boxes.Texts();
+    dlg.DestroyWindow();
+}
+
+TEST_F(TrayDlgTest, OnlyDoubleClickAndLaunchItemStartTheProgram)
+{
+    CString ini = WriteSettings("無い", m_folder.Sub("gone.exe"));
+    MessageBoxRecorder boxes;
+    CTrayDlg dlg(ini);
+    Open(dlg);
+    boxes.Clear();   // the icon message of the missing program
+
+    const UINT quiet[] = { WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONUP, WM_MOUSEMOVE,
+                           WM_RBUTTONDBLCLK, WM_MBUTTONDOWN };
+    for (UINT mouse : quiet) {
+        EXPECT_EQ(0, SendMessageA(dlg.m_hWnd, WM_TRAYNOTIFY, 0, mouse));
+        EXPECT_EQ(0u, boxes.Count()) << mouse;
+    }
+    EXPECT_EQ(0, dlg.m_nLaunchResult);
+
+    // The failure message proves that the shell was asked; the number is "not found".
+    EXPECT_EQ(0, SendMessageA(dlg.m_hWnd, WM_TRAYNOTIFY, 0, WM_LBUTTONDBLCLK));
+    ASSERT_EQ(1u, boxes.Count());
+    EXPECT_EQ(2, dlg.m_nLaunchResult);
+    SendMessageA(dlg.m_hWnd, WM_COMMAND, ID_APP_LAUNCH, 0);
+    ASSERT_EQ(2u, boxes.Count());
+    EXPECT_EQ(boxes.Boxes()[0].text, boxes.Boxes()[1].text);
+    EXPECT_TRUE(IsWindow(dlg.m_hWnd));
+    dlg.DestroyWindow();
+}
+
+namespace {
+
+// Watches a modal tray dialog from a thread timer: once the dialog's loop has
+// gone idle it notes whether the window is shown, then chooses the exit item.
+struct ModalWatch {
+    CTrayDlg* dlg = NULL;
+    int ticks = 0;
+    bool visibleWhenIdle = true;
+    bool exitSent = false;
+};
+ModalWatch* g_watch = NULL;
+
+void CALLBACK WatchModal(HWND, UINT, UINT_PTR, DWORD)
+{
+    ModalWatch& w = *g_watch;
+    ++w.ticks;
+    if (w.ticks == 10 && w.dlg->m_hWnd) {
+        w.visibleWhenIdle = IsWindowVisible(w.dlg->m_hWnd) != FALSE;
+        PostMessageA(w.dlg->m_hWnd, WM_COMMAND, ID_APP_QUIT, 0);
+        w.exitSent = true;
+    } else if (w.ticks > 200 && w.dlg->m_hWnd) {
+        EndDialog(w.dlg->m_hWnd, 99);   // never hang the test run
+    }
+}
+
+}  // namespace
+
+TEST_F(TrayDlgTest, ModalDialogStaysHiddenUntilTheExitItem)
+{
+    CString ini = WriteSettings("モーダル", OwnExecutable());
+    MessageBoxRecorder boxes;
+    CTrayDlg dlg(ini);
+    ModalWatch watch;
+    watch.dlg = &dlg;
+    g_watch = &watch;
+    UINT_PTR timer = SetTimer(NULL, 0, 50, WatchModal);
+    INT_PTR result = dlg.DoModal();
+    KillTimer(NULL, timer);
+    g_watch = NULL;
+    EXPECT_TRUE(watch.exitSent);
+    EXPECT_FALSE(watch.visibleWhenIdle);
+    EXPECT_EQ(0, result);
+    EXPECT_EQ(0u, boxes.Count()) << boxes.Texts();
+}
+
+TEST(CTrayDlgTool, ToolIsStartedByFullQuotedPathBesideTheResident)
+{
+    struct Case { const char* module; const char* command; } cases[] = {
+        { "C:\\Tavro\\TavroCore.Exe", "\"C:\\Tavro\\Tavro.Exe\"" },
+        { "C:\\Program Files\\Tavro\\TavroCore.Exe", "\"C:\\Program Files\\Tavro\\Tavro.Exe\"" },
+        // The trail bytes of 表 and ソ are no separators.
+        { "C:\\表\\ソ\\TavroCore.Exe", "\"C:\\表\\ソ\\Tavro.Exe\"" },
+        { "C:\\ソ", "\"C:\\Tavro.Exe\"" },
+    };
+    for (const auto& c : cases) {
+        CString command;
+        ASSERT_TRUE(CTrayDlg::BuildToolCommand(c.module, command)) << c.module;
+        EXPECT_STREQ(c.command, command) << c.module;
+    }
+    CString command("unchanged");
+    EXPECT_FALSE(CTrayDlg::BuildToolCommand("TavroCore.Exe", command));
+    EXPECT_FALSE(CTrayDlg::BuildToolCommand("C:表", command));
+    // 250 bytes of folder: the tool's path would pass 259 bytes.
+    std::string deep = "C:\\" + std::string(250, 'd') + "\\TavroCore.Exe";
+    EXPECT_FALSE(CTrayDlg::BuildToolCommand(deep.c_str(), command));
+    EXPECT_STREQ("unchanged", command);
+    std::string fits = "C:\\" + std::string(246, 'd') + "\\T.exe";   // 250 + 9 = 259
+    EXPECT_TRUE(CTrayDlg::BuildToolCommand(fits.c_str(), command));
+}
