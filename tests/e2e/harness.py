@@ -34,7 +34,18 @@ def run_tests():
     if not os.environ.get("WINEPREFIX") or not os.environ.get("DISPLAY"):
         print("FATAL: run through scripts/test.sh (WINEPREFIX and DISPLAY missing)")
         sys.exit(2)
+    ensure_desktop()
     unittest.main(argv=argv, verbosity=2)
+
+
+def ensure_desktop():
+    """The virtual desktop and its taskbar, up before any test looks at the tray."""
+    if not find_windows(cls="Shell_TrayWnd", visible=True):
+        log = open(os.path.join(ARGS.artifacts, "desktop.log"), "ab")
+        subprocess.Popen([WINELOADER, "explorer", "/desktop=shell,%dx%d" % (SCREEN_W, SCREEN_H)],
+                         stdout=log, stderr=log, stdin=subprocess.DEVNULL)
+        wait_until(lambda: find_windows(cls="Shell_TrayWnd", visible=True), 30)
+    time.sleep(1)
 
 
 # ---- paths -------------------------------------------------------------
@@ -254,6 +265,21 @@ def tray_changes(before, after, w):
     return sorted(cols)
 
 
+def new_icon_columns(before, after, w):
+    """Changed columns that now show something other than the taskbar's
+    background: a new icon, not the gap an icon of an ended process left."""
+    counts = {}
+    for i in range(0, len(after), 3):
+        px = after[i:i + 3]
+        counts[px] = counts.get(px, 0) + 1
+    background = max(counts, key=counts.get) if counts else b""
+    cols = set()
+    for i in range(0, min(len(before), len(after)), 3):
+        if before[i:i + 3] != after[i:i + 3] and after[i:i + 3] != background:
+            cols.add((i // 3) % w)
+    return sorted(cols)
+
+
 def xdotool(*args):
     subprocess.run(["xdotool"] + [str(a) for a in args], check=False)
 
@@ -286,19 +312,46 @@ class TrayWatcher:
     def grab(self):
         return grab_rgb(self.STRIP_X, TASKBAR_TOP + 2, self.STRIP_W, SCREEN_H - TASKBAR_TOP - 4)
 
+    def icons(self, grab):
+        """(left, right) column runs of the notification area that show icons:
+        anything that differs from the taskbar's own colour at the strip's left end."""
+        w = self.STRIP_W
+        rows = len(grab) // 3 // w
+        background = grab[0:3]
+        busy = [False] * w
+        for r in range(rows):
+            for c in range(w):
+                i = (r * w + c) * 3
+                if grab[i:i + 3] != background:
+                    busy[c] = True
+        runs, start = [], None
+        for c in range(w + 1):
+            on = c < w and busy[c]
+            if on and start is None:
+                start = c
+            elif not on and start is not None:
+                runs.append((start, c - 1))
+                start = None
+        return runs
+
     def wait_new_icon(self, timeout=15.0):
-        """Screen x, y of the middle of the new icon, or None."""
-        def changed():
-            cols = tray_changes(self.before, self.grab(), self.STRIP_W)
-            return cols if len(cols) >= 4 else None
-        cols = wait_until(changed, timeout, 0.5)
-        if not cols:
+        """Screen x, y of the middle of the icon added since construction, or None.
+        The notification area puts a new icon left of those already there."""
+        count = len(self.icons(self.before))
+        runs = wait_until(lambda: (lambda r: r if len(r) > count else None)(self.icons(self.grab())),
+                          timeout, 0.5)
+        if not runs:
             return None
         time.sleep(0.5)
-        cols = tray_changes(self.before, self.grab(), self.STRIP_W)
-        # The newest icon is at the left end of the change (icons shift right).
-        left = cols[0]
-        return (self.STRIP_X + left + 8, TASKBAR_TOP + (SCREEN_H - TASKBAR_TOP) // 2)
+        left, right = self.icons(self.grab())[0]
+        return (self.STRIP_X + (left + right) // 2, TASKBAR_TOP + (SCREEN_H - TASKBAR_TOP) // 2)
+
+    def icon_count(self):
+        return len(self.icons(self.grab()))
+
+
+def popup_menu_open():
+    return bool(find_windows(cls="#32768", visible=True))
 
 
 def read_link(windows_or_unix_path):

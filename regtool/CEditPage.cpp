@@ -1,0 +1,292 @@
+#include "CEditPage.h"
+#include "AfxMessageBox.h"
+#include "CDC.h"
+#include "CDataExchange.h"
+#include "CFileDialog.h"
+#include "CNewFirst.h"
+#include "CRegistSheet.h"
+#include "PathUtil.h"
+#include "resource.h"
+
+#include <cderr.h>
+#include <vector>
+
+CEditPage::CEditPage()
+    : CPropertyPage(IDD_EDITPAGE)
+    , m_hbrWindow(NULL)
+    , m_pSheet(NULL)
+    , m_bNotExe(FALSE)
+    , m_hPreviewIcon(NULL)
+    , m_bOrgIcon(FALSE)
+{
+}
+
+CEditPage::~CEditPage()
+{
+    if (m_hbrWindow)
+        DeleteObject(m_hbrWindow);
+}
+
+void CEditPage::DoDataExchange(CDataExchange* pDX)
+{
+    DDX_Control(pDX, IDC_EDIT_ICON, m_staticIcon);
+    DDX_Text(pDX, IDC_EDIT_CMDLINE, m_strCmdLine);
+    DDX_Text(pDX, IDC_EDIT_DISPNAME, m_strDispName);
+    DDX_Text(pDX, IDC_EDIT_PROGRAM, m_strProgram);
+    DDX_Text(pDX, IDC_EDIT_ICONPATH, m_strIconPath);
+    DDX_Check(pDX, IDC_EDIT_ORGICON, m_bOrgIcon);
+    DDX_Text(pDX, IDC_EDIT_WORKDIR, m_strWorkDir);
+}
+
+BOOL CEditPage::OnInitDialog()
+{
+    CPropertyPage::OnInitDialog();
+    DragAcceptFiles(TRUE);
+    m_hbrWindow = CreateSolidBrush(GetSysColor(COLOR_WINDOW));
+    m_pSheet = static_cast<CRegistSheet*>(CWnd::FromHandle(::GetParent(m_hWnd)));
+    // The settings file gives back at most 259 bytes of each value: longer
+    // typed texts would be saved but come back cut.
+    SendDlgItemMessage(IDC_EDIT_DISPNAME, EM_LIMITTEXT, MAX_PATH - 1, 0);
+    SendDlgItemMessage(IDC_EDIT_WORKDIR, EM_LIMITTEXT, MAX_PATH - 1, 0);
+    SendDlgItemMessage(IDC_EDIT_CMDLINE, EM_LIMITTEXT, MAX_PATH - 1, 0);
+    return TRUE;
+}
+
+BOOL CEditPage::OnSetActive()
+{
+    ::SendMessageA(::GetParent(m_hWnd), PSM_SETWIZBUTTONS, 0, PSWIZB_BACK | PSWIZB_NEXT);
+    LoadFromEntry();
+    return CPropertyPage::OnSetActive();
+}
+
+void CEditPage::LoadFromEntry()
+{
+    const CRegistEntry& entry = m_pSheet->m_entry;
+    m_strProgram = entry.m_strProgram;
+    m_strDispName = entry.m_strDispName;
+    m_strCmdLine = entry.m_strCmdLine;
+    m_strWorkDir = entry.m_strWorkDir;
+    m_strIconPath = entry.m_strIconPath;
+    m_bOrgIcon = entry.m_bOrgIcon;
+
+    m_bNotExe = !IsExeFile(m_strProgram);
+
+    // Shortcuts and documents show the associated program's icon by default.
+    if (m_bNotExe && !m_bOrgIcon) {
+        char szResult[kAssocResultSize] = { 0 };
+        int nCode = m_pSheet->FindAssociatedProgram(m_strProgram, szResult);
+        szResult[kAssocResultSize - 1] = '\0';
+        // A lookup that succeeds without naming a program gives no default.
+        if (!m_pSheet->ReportFindExecutableError(nCode) && szResult[0] != '\0') {
+            CString longPath = GetLongPathForm(szResult);
+            // The long form may outgrow what the settings file gives back;
+            // the platform's own form names the same file and fits.
+            m_strIconPath = longPath.GetLength() < MAX_PATH ? longPath : CString(szResult);
+            m_bOrgIcon = TRUE;
+        }
+    }
+
+    if (m_strDispName.IsEmpty())
+        m_strDispName = m_pSheet->GetPathPart(m_strProgram, PathNameExt);
+
+    UpdateData(FALSE);
+    UpdateIconPreview();
+}
+
+BOOL CEditPage::IsExeFile(LPCSTR pszPath)
+{
+    return lstrcmpiA(GetPathPart(pszPath, PathExt), ".EXE") == 0;
+}
+
+// The name under which the file system stores the last component of path,
+// or the component as given when the search does not find it.
+static CString FindStoredName(const CString& path, const CString& given)
+{
+    // A wildcard would match some other file's name.
+    if (given.IsEmpty() || given.Find('*') >= 0 || given.Find('?') >= 0)
+        return given;
+    WIN32_FIND_DATAA data;
+    ZeroMemory(&data, sizeof(data));
+    HANDLE hFind = FindFirstFileA(path, &data);
+    if (hFind == INVALID_HANDLE_VALUE)
+        return given;
+    FindClose(hFind);
+    return CString(data.cFileName);
+}
+
+CString CEditPage::GetLongPathForm(LPCSTR pszPath)
+{
+    CString path(pszPath);
+    // Separators found per character: a trail byte 0x5C (表, ソ) is no separator.
+    std::vector<int> separators;
+    for (int i = 0; i < path.GetLength(); i += path.CharLengthAt(i)) {
+        if (path.GetAt(i) == '\\')
+            separators.push_back(i);
+    }
+
+    CString result;
+    int nStart = 0;
+    if (!separators.empty()) {
+        // The root (such as C:\) is taken as it is.
+        result = path.Left(separators[0] + 1);
+        nStart = separators[0] + 1;
+        for (size_t k = 1; k < separators.size(); ++k) {
+            int nEnd = separators[k];
+            result += FindStoredName(path.Left(nEnd), path.Mid(nStart, nEnd - nStart));
+            result += '\\';
+            nStart = nEnd + 1;
+        }
+    }
+    result += FindStoredName(path, path.Mid(nStart));
+    return result;
+}
+
+LPCSTR CEditPage::GetIconSource() const
+{
+    return m_bOrgIcon ? m_strIconPath : m_strProgram;
+}
+
+void CEditPage::SetPreviewIcon(HICON hIcon)
+{
+    // Show the new icon before releasing the old one, so that the control
+    // never holds a released handle.
+    m_staticIcon.SetIcon(hIcon);
+    if (m_hPreviewIcon)
+        DestroyIcon(m_hPreviewIcon);
+    m_hPreviewIcon = hIcon;
+}
+
+void CEditPage::UpdateIconPreview()
+{
+    SetPreviewIcon(m_pSheet->LoadFileIcon(GetIconSource()));
+    UpdateIconControls();
+}
+
+void CEditPage::UpdateIconControls()
+{
+    GetDlgItem(IDC_EDIT_ICONPATH).EnableWindow(m_bOrgIcon);
+    GetDlgItem(IDC_EDIT_BROWSEICON).EnableWindow(m_bOrgIcon);
+}
+
+BOOL CEditPage::OnCommand(UINT nID, UINT nCode, HWND hControl)
+{
+    if (nCode == BN_CLICKED && nID == IDC_EDIT_ORGICON) {
+        OnCheckOrgIcon();
+        return TRUE;
+    }
+    if (nCode == BN_CLICKED && nID == IDC_EDIT_BROWSEICON) {
+        OnBrowseIcon();
+        return TRUE;
+    }
+    return CPropertyPage::OnCommand(nID, nCode, hControl);
+}
+
+void CEditPage::OnCheckOrgIcon()
+{
+    LRESULT state = SendDlgItemMessage(IDC_EDIT_ORGICON, BM_GETCHECK, 0, 0);
+    // Shortcuts and documents always keep an icon file of their own.
+    if (m_bNotExe && state != BST_CHECKED) {
+        AfxMessageBox("実行ﾌｧｲﾙ以外はこのチェックを外すことはできません", MB_OK, 0);
+        SendDlgItemMessage(IDC_EDIT_ORGICON, BM_SETCHECK, BST_CHECKED, 0);
+        return;
+    }
+    UpdateData(TRUE);
+    if (m_bOrgIcon) {
+        // Placeholder until an icon file is given. It is the system's shared
+        // icon: shown, never released, and m_hPreviewIcon keeps its own icon.
+        m_staticIcon.SetIcon(LoadIconA(NULL, MAKEINTRESOURCEA(32513)));
+        UpdateIconControls();
+    } else {
+        SetDlgItemText(IDC_EDIT_ICONPATH, "");
+        UpdateIconPreview();
+    }
+}
+
+void CEditPage::OnBrowseIcon()
+{
+    // The dialog opens in the folder of the current icon file, as the file
+    // selection page does with its choice.
+    CString startDir;
+    if (!m_strIconPath.IsEmpty())
+        startDir = m_pSheet->GetPathPart(m_strIconPath, PathDriveDir);
+
+    CFileDialog dlg(TRUE, NULL, "*.ICO", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                    "ｱｲｺﾝﾌｧｲﾙ(*.ICO)\0*.ICO\0全ﾌｧｲﾙ(*.*)\0*.*\0\0", this);
+    if (!startDir.IsEmpty())
+        dlg.m_ofn.lpstrInitialDir = startDir;
+    if (dlg.DoModal() != IDOK) {
+        if (CommDlgExtendedError() == FNERR_BUFFERTOOSMALL)
+            CNewFirst::ReportPathTooLong();
+        return;
+    }
+    CString path = dlg.GetPathName();
+    if (!CNewFirst::CheckPathLength(path))
+        return;
+    SetDlgItemText(IDC_EDIT_ICONPATH, path);
+    UpdateData(TRUE);
+    UpdateIconPreview();
+}
+
+void CEditPage::OnDropFiles(HDROP hDropInfo)
+{
+    CString path;
+    if (CNewFirst::ReadDroppedPath(hDropInfo, path)) {
+        if (!m_bOrgIcon)
+            SendDlgItemMessage(IDC_EDIT_ORGICON, BM_SETCHECK, BST_CHECKED, 0);
+        SetDlgItemText(IDC_EDIT_ICONPATH, path);
+        UpdateData(TRUE);
+        UpdateIconPreview();
+    }
+    DragFinish(hDropInfo);
+}
+
+LRESULT CEditPage::OnWizardNext()
+{
+    UpdateData(TRUE);
+    if (!FileExists(m_strProgram)) {
+        AfxMessageBox("存在しないファイルが指定されています．", MB_OK, 0);
+        return -1;
+    }
+    if (m_strDispName.IsEmpty()) {
+        AfxMessageBox("表示名称は省略できません．", MB_OK, 0);
+        return -1;
+    }
+    if (m_bOrgIcon && m_strIconPath.IsEmpty()) {
+        AfxMessageBox("アイコンファイルが指定されていません．", MB_OK, 0);
+        return -1;
+    }
+    // Only a test: an unreadable icon file is reported but does not hold the page.
+    DestroyIcon(m_pSheet->LoadFileIcon(GetIconSource()));
+
+    CRegistEntry& entry = m_pSheet->m_entry;
+    entry.m_strDispName = m_strDispName;
+    entry.m_strProgram = m_strProgram;
+    entry.m_strWorkDir = m_strWorkDir;
+    entry.m_strCmdLine = m_strCmdLine;
+    entry.m_strIconPath = m_strIconPath;
+    entry.m_bOrgIcon = m_bOrgIcon;
+    return CPropertyPage::OnWizardNext();
+}
+
+HBRUSH CEditPage::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor)
+{
+    HBRUSH hbr = CPropertyPage::OnCtlColor(pDC, pWnd, nCtlColor);
+    // The icon path looks like an edit field while it is in use.
+    if (nCtlColor == CTLCOLOR_STATIC && pWnd && pWnd->GetDlgCtrlID() == IDC_EDIT_ICONPATH
+        && m_bOrgIcon) {
+        pDC->SetTextColor(GetSysColor(COLOR_WINDOWTEXT));
+        pDC->SetBkColor(GetSysColor(COLOR_WINDOW));
+        return m_hbrWindow;
+    }
+    return hbr;
+}
+
+void CEditPage::OnDestroy()
+{
+    if (m_hPreviewIcon) {
+        m_staticIcon.SetIcon(NULL);
+        DestroyIcon(m_hPreviewIcon);
+        m_hPreviewIcon = NULL;
+    }
+    CPropertyPage::OnDestroy();
+}

@@ -1,0 +1,395 @@
+#include "CEntryPage.h"
+#include "AfxMessageBox.h"
+#include "CDataExchange.h"
+#include "CRegistSheet.h"
+#include "CFolderUtil.h"
+#include "PathUtil.h"
+#include "resource.h"
+
+#include <objbase.h>
+#include <shlobj.h>
+
+// The settings file's name as the commit creates it.
+static const char kIniName[] = "tavro.ini";
+static const char kResidentName[] = "TavroCore.Exe";
+static const char kCoreCopyName[] = "TavroCre.Exe";
+
+static void AppendName(CString& path, LPCSTR pszName)
+{
+    AppendBackslash(path);
+    path += pszName;
+}
+
+// Splits a path at its last backslash, found character by character so that
+// a trail byte of value 0x5C is never taken for one. FALSE without a backslash.
+static BOOL SplitAtLastBackslash(const CString& path, CString& head, CString& tail)
+{
+    int last = -1;
+    for (int i = 0; i < path.GetLength(); i += path.CharLengthAt(i)) {
+        if (path.CharLengthAt(i) == 1 && path.GetAt(i) == '\\')
+            last = i;
+    }
+    if (last < 0)
+        return FALSE;
+    head = path.Left(last);
+    tail = path.Mid(last + 1);
+    return TRUE;
+}
+
+// A folder name that names exactly one subfolder: no separators, drive
+// colons or wildcards, and no trailing dot or blank, which the platform
+// would strip (".." and "..." would then name a folder above).
+static BOOL IsPlainFolderName(const CString& name)
+{
+    if (name.IsEmpty())
+        return FALSE;
+    for (int i = 0; i < name.GetLength(); i += name.CharLengthAt(i)) {
+        if (name.CharLengthAt(i) == 2)
+            continue;
+        char ch = name.GetAt(i);
+        if (ch == '/' || ch == ':' || ch == '*' || ch == '?' || ch == '"' || ch == '<' ||
+            ch == '>' || ch == '|')
+            return FALSE;
+    }
+    int lastStart = 0;
+    for (int i = 0; i < name.GetLength(); i += name.CharLengthAt(i))
+        lastStart = i;
+    if (name.CharLengthAt(lastStart) == 1) {
+        char last = name.GetAt(lastStart);
+        if (last == '.' || last == ' ')
+            return FALSE;
+    }
+    return TRUE;
+}
+
+// The folder that holds the settings file iniPath, when that folder is a
+// direct subfolder of toolDir (which ends in a backslash). Anything else,
+// the tool's folder itself included, is never handed to the removal.
+static BOOL GetRemovableFolder(const CString& iniPath, const CString& toolDir, CString& folder)
+{
+    CString entryFolder, iniName, parent, name;
+    if (!SplitAtLastBackslash(iniPath, entryFolder, iniName))
+        return FALSE;
+    if (!SplitAtLastBackslash(entryFolder, parent, name))
+        return FALSE;
+    if (!IsPlainFolderName(name))
+        return FALSE;
+    parent += '\\';
+    if (lstrcmpiA(parent, toolDir) != 0)
+        return FALSE;
+    folder = entryFolder;
+    return TRUE;
+}
+
+static BOOL IsFolder(LPCSTR path)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+static BOOL IsTooLong(const CString& path)
+{
+    return path.GetLength() >= MAX_PATH;
+}
+
+CEntryPage::CEntryPage()
+    : CPropertyPage(IDD_ENTRYPAGE),
+      m_pSheet(NULL),
+      m_hPreviewIcon(NULL),
+      m_bStartup(FALSE)
+{
+}
+
+CEntryPage::~CEntryPage()
+{
+    if (m_hPreviewIcon)
+        DestroyIcon(m_hPreviewIcon);
+}
+
+void CEntryPage::DoDataExchange(CDataExchange* pDX)
+{
+    CPropertyPage::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_CONFIRM_ICON, m_staticIcon);
+    DDX_Text(pDX, IDC_CONFIRM_CMDLINE, m_strCmdLine);
+    DDX_Text(pDX, IDC_CONFIRM_DISPNAME, m_strDispName);
+    DDX_Text(pDX, IDC_CONFIRM_PROGRAM, m_strProgram);
+    DDX_Check(pDX, IDC_CONFIRM_STARTUP, m_bStartup);
+    DDX_Text(pDX, IDC_CONFIRM_WORKDIR, m_strWorkDir);
+}
+
+BOOL CEntryPage::OnInitDialog()
+{
+    CPropertyPage::OnInitDialog();
+    m_pSheet = static_cast<CRegistSheet*>(CWnd::FromHandle(::GetParent(m_hWnd)));
+    if (m_pSheet->m_nMode == RegistDelete) {
+        GetDlgItem(IDC_CONFIRM_DELETENOTE).ShowWindow(SW_SHOW);
+        GetDlgItem(IDC_CONFIRM_STARTUP).ShowWindow(SW_HIDE);
+    }
+    // Checked at first; afterwards the box keeps the user's choice while
+    // the wizard is open.
+    m_bStartup = TRUE;
+    UpdateData(FALSE);
+    return TRUE;
+}
+
+BOOL CEntryPage::OnSetActive()
+{
+    const CRegistEntry& entry = m_pSheet->m_entry;
+    m_strProgram = entry.m_strProgram;
+    m_strDispName = entry.m_strDispName;
+    m_strCmdLine = entry.m_strCmdLine;
+    m_strWorkDir = entry.m_strWorkDir;
+    UpdateData(FALSE);
+    ShowPreviewIcon(CRegistSheet::LoadFileIcon(GetIconSource()));
+    return CPropertyPage::OnSetActive();
+}
+
+CString CEntryPage::GetIconSource() const
+{
+    const CRegistEntry& entry = m_pSheet->m_entry;
+    return entry.m_bOrgIcon ? entry.m_strIconPath : m_strProgram;
+}
+
+void CEntryPage::ShowPreviewIcon(HICON hIcon)
+{
+    // Show the new icon before releasing the old one, so the control never
+    // paints a destroyed handle.
+    HICON hOld = m_hPreviewIcon;
+    m_hPreviewIcon = hIcon;
+    m_staticIcon.SetIcon(hIcon);
+    if (hOld && hOld != hIcon)
+        DestroyIcon(hOld);
+}
+
+void CEntryPage::OnDestroy()
+{
+    if (m_hPreviewIcon) {
+        m_staticIcon.SetIcon(NULL);
+        DestroyIcon(m_hPreviewIcon);
+        m_hPreviewIcon = NULL;
+    }
+    CPropertyPage::OnDestroy();
+}
+
+LRESULT CEntryPage::OnWizardNext()
+{
+    UpdateData(TRUE);
+    int result = m_pSheet->m_nMode == RegistDelete ? RemoveEntry() : CommitEntry();
+    if (result != 0)
+        return -1;
+    return CPropertyPage::OnWizardNext();
+}
+
+BOOL CEntryPage::ConfirmOverwrite(LPCSTR pszIniPath)
+{
+    const CRegistEntry& entry = m_pSheet->m_entry;
+    // Editing rewrites the entry's own file: nothing else is overwritten.
+    if (m_pSheet->m_nMode == RegistEdit && lstrcmpiA(entry.m_strIniPath, pszIniPath) == 0)
+        return TRUE;
+    if (!FileExists(pszIniPath))
+        return TRUE;
+    CRegistEntry existing;
+    existing.m_strIniPath = pszIniPath;
+    m_pSheet->LoadEntry(&existing);
+    // Programs of the same file name share one entry folder: registering a
+    // second one would silently replace the first.
+    if (existing.m_strProgram.IsEmpty() || lstrcmpiA(existing.m_strProgram, m_strProgram) == 0)
+        return TRUE;
+    return AfxMessageBox("同じファイル名の別のプログラムが既に登録されています．\n上書きしますか？",
+                         MB_YESNO, 0) == IDYES;
+}
+
+int CEntryPage::CommitEntry()
+{
+    CRegistEntry& entry = m_pSheet->m_entry;
+    if (IsTooLong(m_strProgram)) {
+        AfxMessageBox("ファイルのパスが長すぎます．", MB_OK, 0);
+        return ResultRefused;
+    }
+    CString fileName = m_pSheet->GetPathPart(m_strProgram, PathNameExt);
+    if (fileName.IsEmpty()) {
+        // Without a file name the entry would land in the tool's folder itself.
+        AfxMessageBox("登録するファイルが指定されていません．", MB_OK, 0);
+        return ResultRefused;
+    }
+
+    // The tool's folder comes back empty when its path does not fit.
+    CString toolDir = GetModuleDir();
+    if (toolDir.IsEmpty()) {
+        AfxMessageBox("ファイルのパスが長すぎます．", MB_OK, 0);
+        return ResultRefused;
+    }
+    CString entryFolder = toolDir + fileName;
+    CString iniPath = entryFolder;
+    AppendName(iniPath, kIniName);
+    CString linkName = fileName + ".lnk";
+    CString linkPath = entryFolder;
+    AppendName(linkPath, linkName);
+    CString residentPath = toolDir;
+    AppendName(residentPath, kResidentName);
+    CString copySource = toolDir;
+    AppendName(copySource, kCoreCopyName);
+    CString copyTarget = entryFolder;
+    AppendName(copyTarget, kCoreCopyName);
+    BOOL bCopy = FileExists(copySource);
+
+    BOOL bTooLong = IsTooLong(entryFolder) || IsTooLong(iniPath) || IsTooLong(linkPath) ||
+                    IsTooLong(residentPath) || (bCopy && IsTooLong(copyTarget));
+    if (m_bStartup && !bTooLong) {
+        CString startupFolder = GetStartupFolder();
+        if (!startupFolder.IsEmpty()) {
+            AppendName(startupFolder, linkName);
+            bTooLong = IsTooLong(startupFolder);
+        }
+    }
+    if (bTooLong) {
+        AfxMessageBox("ファイルのパスが長すぎます．", MB_OK, 0);
+        return ResultRefused;
+    }
+    if (!ConfirmOverwrite(iniPath))
+        return ResultRefused;
+
+    // An existing file of the folder's name counts as created for the
+    // folder operations; it is no folder to write into all the same.
+    int result = CreateFolderTree(entryFolder);
+    if (result == 0 && !IsFolder(entryFolder))
+        result = ERROR_ALREADY_EXISTS;
+    if (result != 0) {
+        AfxMessageBox("サブディレクトリが作成出来ません．", MB_OK, 0);
+        return result;
+    }
+    // In edit mode this replaces the path the entry was listed under.
+    entry.m_strIniPath = iniPath;
+    if (!m_pSheet->SaveEntry(&entry)) {
+        AfxMessageBox("設定ファイルに書き込めません．", MB_OK, 0);
+        return ResultRefused;
+    }
+    // Nothing starts the copy; it is kept beside each registration all the same.
+    if (bCopy && !CopyFileA(copySource, copyTarget, FALSE)) {
+        int code = static_cast<int>(GetLastError());
+        AfxMessageBox("TavroCre.Exe がコピー出来ません．", MB_OK, 0);
+        return code != 0 ? code : ResultRefused;
+    }
+
+    CString arguments;
+    arguments.Format("/INI=%s", iniPath.GetString());
+    result = CreateEntryLink(linkPath, entryFolder, arguments);
+    if (result != 0) {
+        AfxMessageBox("ショートカットが作成出来ません．", MB_OK, 0);
+        return result;
+    }
+    if (m_bStartup)
+        return CreateStartupLink(linkName, entryFolder, arguments);
+    return 0;
+}
+
+int CEntryPage::CreateEntryLink(LPCSTR pszLinkPath, LPCSTR pszEntryFolder, LPCSTR pszArguments)
+{
+    HRESULT hrInit = CoInitialize(NULL);
+    IShellLinkA* pLink = NULL;
+    int result = ResultNoLinkObject;
+    HRESULT hr = CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                  reinterpret_cast<void**>(&pLink));
+    if (SUCCEEDED(hr) && pLink) {
+        SetLinkProperties(pLink, pszEntryFolder, pszArguments);
+        hr = SaveLink(pLink, pszLinkPath);
+        result = SUCCEEDED(hr) ? 0 : static_cast<int>(hr);
+        pLink->Release();
+    }
+    if (SUCCEEDED(hrInit))
+        CoUninitialize();
+    return result;
+}
+
+int CEntryPage::CreateStartupLink(LPCSTR pszLinkName, LPCSTR pszEntryFolder, LPCSTR pszArguments)
+{
+    HRESULT hrInit = CoInitialize(NULL);
+    IShellLinkA* pLink = NULL;
+    BOOL bSaved = FALSE;
+    HRESULT hr = CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                  reinterpret_cast<void**>(&pLink));
+    if (SUCCEEDED(hr) && pLink) {
+        SetLinkProperties(pLink, pszEntryFolder, pszArguments);
+        CString linkPath = GetStartupFolder();
+        if (!linkPath.IsEmpty()) {
+            AppendName(linkPath, pszLinkName);
+            bSaved = !IsTooLong(linkPath) && SUCCEEDED(SaveLink(pLink, linkPath));
+        }
+        pLink->Release();
+    }
+    if (SUCCEEDED(hrInit))
+        CoUninitialize();
+    if (!bSaved) {
+        AfxMessageBox("スタートアップに登録できませんでした", MB_OK, 0);
+        return ResultStartupFailed;
+    }
+    return 0;
+}
+
+void CEntryPage::SetLinkProperties(IShellLinkA* pLink, LPCSTR pszEntryFolder, LPCSTR pszArguments)
+{
+    const CRegistEntry& entry = m_pSheet->m_entry;
+    CString residentPath = GetModuleDir();
+    AppendName(residentPath, kResidentName);
+    pLink->SetPath(residentPath);
+    pLink->SetDescription(entry.m_strDispName);
+    // Unquoted: the resident takes everything after "/INI=" as the path.
+    pLink->SetArguments(pszArguments);
+    pLink->SetWorkingDirectory(entry.m_strWorkDir.IsEmpty() ? pszEntryFolder
+                                                            : entry.m_strWorkDir.GetString());
+    pLink->SetIconLocation(GetIconSource(), entry.m_nIconIndex);
+}
+
+HRESULT CEntryPage::SaveLink(IShellLinkA* pLink, LPCSTR pszPath)
+{
+    WCHAR widePath[MAX_PATH];
+    ZeroMemory(widePath, sizeof(widePath));
+    if (MultiByteToWideChar(CP_ACP, 0, pszPath, -1, widePath, MAX_PATH) == 0)
+        return HRESULT_FROM_WIN32(GetLastError());
+    IPersistFile* pFile = NULL;
+    HRESULT hr = pLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&pFile));
+    if (hr != S_OK || !pFile)
+        return FAILED(hr) ? hr : E_NOINTERFACE;
+    hr = pFile->Save(widePath, TRUE);
+    pFile->Release();
+    return hr;
+}
+
+CString CEntryPage::GetStartupFolder()
+{
+    char path[MAX_PATH];
+    ZeroMemory(path, sizeof(path));
+    LPITEMIDLIST pidl = NULL;
+    if (SUCCEEDED(SHGetSpecialFolderLocation(m_hWnd, CSIDL_STARTUP, &pidl)) && pidl) {
+        if (!SHGetPathFromIDListA(pidl, path))
+            path[0] = '\0';
+        CoTaskMemFree(pidl);
+    }
+    return CString(path);
+}
+
+int CEntryPage::RemoveEntry()
+{
+    CString folder;
+    if (!GetRemovableFolder(m_pSheet->m_entry.m_strIniPath, GetModuleDir(), folder)) {
+        AfxMessageBox("この登録のフォルダは削除できません．", MB_OK, 0);
+        return ResultRefused;
+    }
+    // The Startup shortcut is named after the program's file name; an
+    // entry without one has no Startup shortcut.
+    CString fileName = m_pSheet->GetPathPart(m_strProgram, PathNameExt);
+    if (!fileName.IsEmpty()) {
+        CString linkPath = GetStartupFolder();
+        if (linkPath.IsEmpty())
+            return ResultRefused;
+        AppendName(linkPath, fileName + ".lnk");
+        if (!IsTooLong(linkPath) && FileExists(linkPath) && !DeleteFileA(linkPath)) {
+            int code = static_cast<int>(GetLastError());
+            CString text;
+            text.Format("スタートアップのショートカットが削除出来ません. Error = %d", code);
+            AfxMessageBox(text, MB_OK, 0);
+            return code != 0 ? code : ResultRefused;
+        }
+    }
+    return RemoveFolderTree(folder);
+}

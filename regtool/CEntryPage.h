@@ -1,0 +1,77 @@
+// Confirmation page of the wizard: shows the working entry read-only and, on
+// Next, writes the registration to disk (new and edit modes) or removes it
+// (delete mode). The wizard moves on only when that work has succeeded.
+//
+// A registration on disk, F being the program's file name with extension:
+//   <tool folder>\F\tavro.ini       settings file
+//   <tool folder>\F\TavroCre.Exe    copy, when the tool's folder has one
+//   <tool folder>\F\F.lnk           shortcut to the resident
+//   <Startup folder>\F.lnk          same shortcut, when Startup is checked
+#pragma once
+
+#include "CPropertyPage.h"
+#include "CStatic.h"
+
+class CRegistSheet;
+struct IShellLinkA;
+
+class CEntryPage : public CPropertyPage
+{
+public:
+    CEntryPage();
+    virtual ~CEntryPage();
+
+    // Results of the page's operations besides 0 (done) and the platform's
+    // codes; every non-zero result keeps the page.
+    enum {
+        ResultRefused = -1,       // refused before anything was written
+        ResultNoLinkObject = 1,   // the shell link object could not be made
+        ResultStartupFailed = 2   // the Startup shortcut could not be made
+    };
+
+    // Writes the registration; 0 when everything is on disk.
+    int CommitEntry();
+    // Writes the Startup shortcut linkName for the entry folder, with the
+    // resident's arguments; 0 on success, else ResultStartupFailed (reported).
+    int CreateStartupLink(LPCSTR pszLinkName, LPCSTR pszEntryFolder, LPCSTR pszArguments);
+    // Deletes the Startup shortcut and the folder the entry was listed from;
+    // 0 when the registration is gone.
+    int RemoveEntry();
+
+    CRegistSheet* m_pSheet;
+    HICON m_hPreviewIcon;
+    CStatic m_staticIcon;
+    CString m_strCmdLine;
+    CString m_strDispName;
+    CString m_strProgram;
+    BOOL m_bStartup;
+    CString m_strWorkDir;
+
+protected:
+    virtual void DoDataExchange(CDataExchange* pDX);
+    virtual BOOL OnInitDialog();
+    // Shows the working entry; the wizard buttons stay as the page before set them.
+    virtual BOOL OnSetActive();
+    // Commits or removes; -1 keeps the page after a failure.
+    virtual LRESULT OnWizardNext();
+    virtual void OnDestroy();
+
+private:
+    // The five properties both shortcuts share.
+    void SetLinkProperties(IShellLinkA* pLink, LPCSTR pszEntryFolder, LPCSTR pszArguments);
+    // Saves the link object to pszPath; the HRESULT of the failing step.
+    HRESULT SaveLink(IShellLinkA* pLink, LPCSTR pszPath);
+    // Writes the shortcut in the entry folder; 0 or the failing code.
+    int CreateEntryLink(LPCSTR pszLinkPath, LPCSTR pszEntryFolder, LPCSTR pszArguments);
+    // The user's Startup folder; empty when the platform has none.
+    CString GetStartupFolder();
+    // FALSE when the entry folder's settings file belongs to another program
+    // and the user declines to overwrite it.
+    BOOL ConfirmOverwrite(LPCSTR pszIniPath);
+    // The icon that stands for the working entry.
+    CString GetIconSource() const;
+    void ShowPreviewIcon(HICON hIcon);
+
+    CEntryPage(const CEntryPage&);
+    CEntryPage& operator=(const CEntryPage&);
+};

@@ -1,0 +1,70 @@
+#include "CTavroApp.h"
+#include "AfxMessageBox.h"
+#include "CWelcomeDlg.h"
+
+const char CTavroApp::kMutexName[] = "TavroMutex";
+
+CTavroApp::CTavroApp()
+    : CWinApp(NULL), m_hMutex(NULL)
+{
+}
+
+BOOL CTavroApp::InitInstance()
+{
+    AfxEnableControlContainer();
+    if (!ClaimSingleInstance())
+        return FALSE;
+    if (!CheckModulePath())
+        return FALSE;
+    Enable3dControls();
+    RunMainDialog();
+    return FALSE;
+}
+
+int CTavroApp::ExitInstance()
+{
+    if (m_hMutex) {
+        // The mutex is never owned: closing the handle is what ends the mark.
+        CloseHandle(m_hMutex);
+        m_hMutex = NULL;
+    }
+    return CWinApp::ExitInstance();
+}
+
+BOOL CTavroApp::ClaimSingleInstance()
+{
+    // One call both looks and creates: two starts at the same instant cannot
+    // both find the name free.
+    HANDLE hMutex = CreateMutexA(NULL, FALSE, kMutexName);
+    DWORD dwError = GetLastError();
+    // ERROR_ACCESS_DENIED: the mutex exists but was made under other rights.
+    BOOL bRunning = (hMutex && dwError == ERROR_ALREADY_EXISTS)
+                    || (!hMutex && dwError == ERROR_ACCESS_DENIED);
+    if (bRunning) {
+        AfxMessageBox("Tavroはすでに実行中です", MB_OK, 0);
+        if (hMutex)
+            CloseHandle(hMutex);
+        return FALSE;
+    }
+    m_hMutex = hMutex;
+    return TRUE;
+}
+
+BOOL CTavroApp::CheckModulePath()
+{
+    char szPath[MAX_PATH] = { 0 };
+    // A path that does not fit fills the whole buffer (without terminator).
+    DWORD n = GetModuleFileNameA(AfxGetInstanceHandle(), szPath, MAX_PATH);
+    if (n != 0 && n < MAX_PATH)
+        return TRUE;
+    AfxMessageBox("Tavroのフォルダのパスが長すぎます．", MB_OK, 0);
+    return FALSE;
+}
+
+void CTavroApp::RunMainDialog()
+{
+    CWelcomeDlg dlg;
+    m_pMainWnd = &dlg;
+    dlg.DoModal();
+    m_pMainWnd = NULL;
+}

@@ -1,0 +1,36 @@
+// The main menu dialog of the registration tool: starts the wizard in one of
+// its modes, opens the documentation, or ends the tool.
+#pragma once
+
+#include "CDialog.h"
+
+class CWelcomeDlg : public CDialog
+{
+public:
+    explicit CWelcomeDlg(CWnd* pParentWnd = NULL);
+    virtual ~CWelcomeDlg();
+
+    // Runs the wizard in that RegistMode; the dialog is minimised meanwhile.
+    void RunWizard(int nMode);
+
+    void OnButtonNew();
+    void OnButtonEdit();
+    void OnButtonDelete();
+    void OnButtonHelp();
+    void OnButtonExit();
+
+    // The application icon (resource 128); shared, never released.
+    HICON m_hIcon;
+
+protected:
+    virtual void DoDataExchange(CDataExchange* pDX);
+    virtual BOOL OnInitDialog();
+    virtual BOOL OnCommand(UINT nID, UINT nCode, HWND hControl);
+    // Paints the icon while the dialog is minimised; FALSE otherwise (default painting).
+    virtual BOOL OnPaint();
+    virtual HCURSOR OnQueryDragIcon();
+
+private:
+    CWelcomeDlg(const CWelcomeDlg&);
+    CWelcomeDlg& operator=(const CWelcomeDlg&);
+};

@@ -1,0 +1,571 @@
+// The confirmation page in a real modeless wizard: what a commit writes
+// (entry folder, settings file, copy, both shortcuts with every property),
+// the commit's refusals and failures, and the removal of a registration.
+// The tool's folder is the test program's folder; Startup is the prefix's.
+#include "CEntryPage.h"
+#include "EntryPageTestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace pagesb;
+
+namespace {
+
+const char kOverwrite[] = "同じファイル名の別のプログラムが既に登録されています．\n上書きしますか？";
+const char kNoFolder[] = "サブディレクトリが作成出来ません．";
+const char kNoIni[] = "設定ファイルに書き込めません．";
+const char kNoLink[] = "ショートカットが作成出来ません．";
+const char kNoStartup[] = "スタートアップに登録できませんでした";
+const char kTooLong[] = "ファイルのパスが長すぎます．";
+const char kNoFileName[] = "登録するファイルが指定されていません．";
+const char kNotRemovable[] = "この登録のフォルダは削除できません．";
+const char kStartupLocked[] = "スタートアップのショートカットが削除出来ません. Error = ";
+const char kFileLocked[] = "ファイルが削除出来ません. Error = 5";
+
+class EntryPageTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        CleanToolAndStartup();
+        m_program = m_temp.Sub("tvbCalc.exe");
+        ASSERT_TRUE(CopySelfTo(m_program));
+    }
+    void TearDown() override { CleanToolAndStartup(); }
+
+    CRegistEntry Entry(LPCSTR program, LPCSTR dispName) const
+    {
+        CRegistEntry entry;
+        entry.m_strProgram = program;
+        entry.m_strDispName = dispName;
+        return entry;
+    }
+
+    // Starts a new-registration wizard and shows the confirmation page for
+    // the entry, as the editing page would have left it.
+    void ShowConfirmation(WizardDriver& wizard, CRegistSheet& sheet, const CRegistEntry& entry)
+    {
+        ASSERT_TRUE(wizard.Start());
+        sheet.m_entry = entry;
+        GoToPage(wizard, 2);
+        ASSERT_EQ(131u, wizard.CurrentTemplate());
+    }
+
+    void SetStartupBox(WizardDriver& wizard, bool bChecked)
+    {
+        SendMessageA(wizard.PageControl(1021), BM_SETCHECK, bChecked ? BST_CHECKED : BST_UNCHECKED, 0);
+    }
+
+    // A whole commit through the page; fails the test unless the completion page follows.
+    void Register(const CRegistEntry& entry, bool bStartup)
+    {
+        CRegistSheet sheet(RegistNew, NULL);
+        WizardDriver wizard(&sheet);
+        ShowConfirmation(wizard, sheet, entry);
+        SetStartupBox(wizard, bStartup);
+        ASSERT_TRUE(wizard.Next());
+        ASSERT_EQ(132u, wizard.CurrentTemplate());
+    }
+
+    // Starts a delete wizard and moves to the confirmation page for the list's line.
+    void ShowRemoval(WizardDriver& wizard, int nLine)
+    {
+        ASSERT_TRUE(wizard.Start());
+        SelectLine(wizard.CurrentPage(), nLine);
+        ASSERT_TRUE(wizard.Next());
+        ASSERT_EQ(131u, wizard.CurrentTemplate());
+    }
+
+    static void ExpectLink(const CString& linkPath, const CString& iniPath, const std::string& workDir,
+                           const std::string& iconPath, const std::string& description)
+    {
+        SCOPED_TRACE(linkPath.GetString());
+        LinkProperties link = ReadLink(linkPath);
+        ASSERT_TRUE(link.loaded);
+        EXPECT_EQ(std::string(ToolDir()) + "TavroCore.Exe", link.path);
+        EXPECT_EQ(std::string("/INI=") + iniPath.GetString(), link.arguments);
+        EXPECT_EQ(workDir, link.workDir);
+        EXPECT_EQ(iconPath, link.iconPath);
+        EXPECT_EQ(0, link.iconIndex);
+        EXPECT_EQ(description, link.description);
+    }
+
+    TempFolder m_temp;
+    CString m_program;
+};
+
+TEST_F(EntryPageTest, NewRegistrationWritesTheWholeLayout)
+{
+    ASSERT_TRUE(m_temp.WriteFile("core.bin", "resident copy"));
+    ASSERT_TRUE(CopyFileA(m_temp.Sub("core.bin"), ToolDir() + "TavroCre.Exe", FALSE));
+    CRegistEntry entry = Entry(m_program, "電卓 表示");
+    entry.m_strCmdLine = "-x 予定";
+
+    MessageBoxRecorder boxes;
+    CRegistSheet sheet(RegistNew, NULL);
+    WizardDriver wizard(&sheet);
+    ShowConfirmation(wizard, sheet, entry);
+    EXPECT_EQ(std::string(m_program), wizard.PageControlText(1017));
+    EXPECT_EQ("電卓 表示", wizard.PageControlText(1007));
+    EXPECT_EQ("-x 予定", wizard.PageControlText(1020));
+    EXPECT_EQ("", wizard.PageControlText(1002));
+    EXPECT_EQ(BST_CHECKED, SendMessageA(wizard.PageControl(1021), BM_GETCHECK, 0, 0));
+    HICON hShown = reinterpret_cast<HICON>(SendMessageA(wizard.PageControl(1003), STM_GETICON, 0, 0));
+    EXPECT_EQ(sheet.m_pEntryPage->m_hPreviewIcon, hShown);
+    EXPECT_TRUE(IsLiveIcon(hShown));
+
+    ASSERT_TRUE(wizard.Next());
+    EXPECT_EQ(132u, wizard.CurrentTemplate());
+    EXPECT_EQ(0u, boxes.Count()) << boxes.Texts();
+
+    CString folder = ToolDir() + "tvbCalc.exe";
+    CString ini = folder + "\\tavro.ini";
+    EXPECT_EQ(ini, sheet.m_entry.m_strIniPath);
+    EXPECT_EQ("電卓 表示", IniValue(ini, "dispname"));
+    EXPECT_EQ(std::string(m_program), IniValue(ini, "program"));
+    EXPECT_EQ("-x 予定", IniValue(ini, "cmdline"));
+    EXPECT_EQ("0", IniValue(ini, "orgicon"));
+    EXPECT_EQ("resident copy", ReadWholeFile(folder + "\\TavroCre.Exe"));
+    ExpectLink(folder + "\\tvbCalc.exe.lnk", ini, std::string(folder), std::string(m_program), "電卓 表示");
+    ExpectLink(StartupLink("tvbCalc.exe"), ini, std::string(folder), std::string(m_program), "電卓 表示");
+    // Exactly the layout: nothing else in the entry folder or the tool's folder.
+    EXPECT_EQ(3u, ListFolder(folder, false).size());
+    EXPECT_EQ(1u, ListFolder(ToolDir(), true).size());
+}
+
+TEST_F(EntryPageTest, WorkFolderAndIconSourceReachBothShortcuts)
+{
+    CString iconFile = m_temp.Sub("tvbIcons.exe");
+    ASSERT_TRUE(CopySelfTo(iconFile));
+    CString folder = ToolDir() + "tvbCalc.exe";
+    struct Case {
+        LPCSTR workDir;
+        bool bOrgIcon;
+        std::string expectedWorkDir;
+        std::string expectedIcon;
+    } cases[] = {
+        { "", false, std::string(folder), std::string(m_program) },
+        { "C:\\windows", false, "C:\\windows", std::string(m_program) },
+        { "", true, std::string(folder), std::string(iconFile) },
+        { "C:\\windows", true, "C:\\windows", std::string(iconFile) },
+    };
+    for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
+        SCOPED_TRACE(i);
+        CleanToolAndStartup();
+        CRegistEntry entry = Entry(m_program, "Calc");
+        entry.m_strWorkDir = cases[i].workDir;
+        entry.m_strIconPath = iconFile;
+        entry.m_bOrgIcon = cases[i].bOrgIcon;
+        MessageBoxRecorder boxes;
+        Register(entry, true);
+        EXPECT_EQ(0u, boxes.Count()) << boxes.Texts();
+        CString ini = folder + "\\tavro.ini";
+        ExpectLink(folder + "\\tvbCalc.exe.lnk", ini, cases[i].expectedWorkDir, cases[i].expectedIcon, "Calc");
+        ExpectLink(StartupLink("tvbCalc.exe"), ini, cases[i].expectedWorkDir, cases[i].expectedIcon, "Calc");
+    }
+}
+
+TEST_F(EntryPageTest, SettingsPathWithSpacesStandsUnquotedBehindTheSwitch)
+{
+    CString program = m_temp.Sub("tvb my app.exe");
+    ASSERT_TRUE(CopySelfTo(program));
+    MessageBoxRecorder boxes;
+    Register(Entry(program, "My App"), true);
+    CString folder = ToolDir() + "tvb my app.exe";
+    CString ini = folder + "\\tavro.ini";
+    EXPECT_EQ(std::string("/INI=") + ini.GetString(), ReadLink(folder + "\\tvb my app.exe.lnk").arguments);
+    EXPECT_EQ(std::string("/INI=") + ini.GetString(), ReadLink(StartupLink("tvb my app.exe")).arguments);
+    EXPECT_EQ(0u, boxes.Count()) << boxes.Texts();
+}
+
+TEST_F(EntryPageTest, ClearedStartupBoxLeavesAnEarlierStartupShortcut)
+{
+    MessageBoxRecorder boxes;
+    Register(Entry(m_program, "First"), true);
+    Register(Entry(m_program, "Second"), false);
+    EXPECT_EQ(0u, boxes.Count()) << boxes.Texts();
+    EXPECT_EQ("Second", ReadLink(ToolDir() + "tvbCalc.exe\\tvbCalc.exe.lnk").description);
+    EXPECT_EQ("First", ReadLink(StartupLink("tvbCalc.exe")).description);
+}
+
+TEST_F(EntryPageTest, AnotherProgramOfTheSameFileNameIsOverwrittenOnlyWhenConfirmed)
+{
+    ASSERT_TRUE(m_temp.MakeFolder("A"));
+    ASSERT_TRUE(m_temp.MakeFolder("B"));
+    CString programA = m_temp.Sub("A\\tvbsetup.exe");
+    CString programB = m_temp.Sub("B\\tvbsetup.exe");
+    ASSERT_TRUE(CopySelfTo(programA));
+    ASSERT_TRUE(CopySelfTo(programB));
+    CString folder = ToolDir() + "tvbsetup.exe";
+    CString ini = folder + "\\tavro.ini";
+    CString link = folder + "\\tvbsetup.exe.lnk";
+
+    MessageBoxRecorder boxes(IDNO);
+    Register(Entry(programA, "Setup A"), true);
+    // The same program again, also in other letter case: no question.
+    CString programAUpper = programA;
+    programAUpper.MakeUpper();
+    Register(Entry(programAUpper, "Setup A"), true);
+    EXPECT_EQ(0u, boxes.Count()) << boxes.Texts();
+
+    CRegistSheet sheet(RegistNew, NULL);
+    WizardDriver wizard(&sheet);
+    ShowConfirmation(wizard, sheet, Entry(programB, "Setup B"));
+    ASSERT_TRUE(wizard.Next());
+    ASSERT_EQ(1u, boxes.Count());
+    EXPECT_EQ(kOverwrite, boxes.LastText());
+    EXPECT_EQ(static_cast<UINT>(MB_YESNO), boxes.Boxes()[0].type & 0xF);
+    EXPECT_EQ(131u, wizard.CurrentTemplate());
+    EXPECT_EQ(std::string(programAUpper), IniValue(ini, "program"));
+    EXPECT_EQ("Setup A", ReadLink(link).description);
+    EXPECT_EQ("Setup A", ReadLink(StartupLink("tvbsetup.exe")).description);
+
+    boxes.SetAnswer(IDYES);
+    ASSERT_TRUE(wizard.Next());
+    EXPECT_EQ(2u, boxes.Count());
+    EXPECT_EQ(132u, wizard.CurrentTemplate());
+    EXPECT_EQ(std::string(programB), IniValue(ini, "program"));
+    EXPECT_EQ("Setup B", ReadLink(link).description);
+    EXPECT_EQ("Setup B", ReadLink(StartupLink("tvbsetup.exe")).description);
+}
+
+TEST_F(EntryPageTest, ExistingEntryFolderIsReusedWithoutAWord)
+{
+    CString folder = ToolDir() + "tvbCalc.exe";
+    ASSERT_TRUE(CreateDirectoryA(folder, NULL));
+    ASSERT_TRUE(CopySelfTo(folder + "\\keep.bin"));
+    MessageBoxRecorder boxes;
+    Register(Entry(m_program, "Calc"), false);
+    EXPECT_EQ(0u, boxes.Count()) << boxes.Texts();
+    EXPECT_TRUE(PathExists(folder + "\\keep.bin"));
+    EXPECT_TRUE(PathExists(folder + "\\tavro.ini"));
+    EXPECT_TRUE(PathExists(folder + "\\tvbCalc.exe.lnk"));
+}
+
+// Each failure keeps the page, writes nothing after the failing step, and a
+// second Next after the cause is gone writes everything from the start.
+TEST_F(EntryPageTest, FailuresKeepThePageAndNextRetriesFromTheStart)
+{
+    CString folder = ToolDir() + "tvbCalc.exe";
+    CString ini = folder + "\\tavro.ini";
+    CString link = folder + "\\tvbCalc.exe.lnk";
+    CString startup = StartupLink("tvbCalc.exe");
+    struct Case {
+        const char* name;
+        const char* message;
+        bool bFolderMade;
+        bool bIniWritten;
+    } cases[] = {
+        { "a file where the entry folder goes", kNoFolder, false, false },
+        { "a folder where the settings file goes", kNoIni, true, false },
+        { "a folder where the entry shortcut goes", kNoLink, true, true },
+    };
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(cases[i].name);
+        CleanToolAndStartup();
+        CString blocker = i == 0 ? folder : i == 1 ? ini : link;
+        if (i == 0) {
+            ASSERT_TRUE(CopySelfTo(blocker));
+        } else {
+            ASSERT_TRUE(CreateDirectoryA(folder, NULL));
+            ASSERT_TRUE(CreateDirectoryA(blocker, NULL));
+        }
+
+        MessageBoxRecorder boxes;
+        CRegistSheet sheet(RegistNew, NULL);
+        WizardDriver wizard(&sheet);
+        ShowConfirmation(wizard, sheet, Entry(m_program, "Calc"));
+        ASSERT_TRUE(wizard.Next());
+        EXPECT_EQ(cases[i].message, boxes.Texts().substr(0, boxes.Texts().size() - 1));
+        EXPECT_EQ(131u, wizard.CurrentTemplate());
+        EXPECT_EQ(cases[i].bIniWritten, IniValue(ini, "dispname") == "Calc");
+        EXPECT_FALSE(PathExists(startup));
+        if (i == 0) {
+            EXPECT_FALSE(PathExists(folder + "\\tavro.ini"));
+        }
+
+        ASSERT_TRUE(wizard.Next());
+        EXPECT_EQ(2u, boxes.Count()) << "the same failure again";
+        EXPECT_EQ(131u, wizard.CurrentTemplate());
+
+        RemoveTreeForTest(blocker);
+        DeleteFileA(blocker);
+        ASSERT_TRUE(wizard.Next());
+        EXPECT_EQ(2u, boxes.Count()) << boxes.Texts();
+        EXPECT_EQ(132u, wizard.CurrentTemplate());
+        EXPECT_EQ("Calc", IniValue(ini, "dispname"));
+        ExpectLink(link, ini, std::string(folder), std::string(m_program), "Calc");
+        ExpectLink(startup, ini, std::string(folder), std::string(m_program), "Calc");
+    }
+}
+
+TEST_F(EntryPageTest, StartupShortcutThatCannotBeMadeGivesTwoAndKeepsThePage)
+{
+    CString startup = StartupLink("tvbCalc.exe");
+    ASSERT_TRUE(CreateDirectoryA(startup, NULL));
+    MessageBoxRecorder boxes;
+    CRegistSheet sheet(RegistNew, NULL);
+    WizardDriver wizard(&sheet);
+    ShowConfirmation(wizard, sheet, Entry(m_program, "Calc"));
+
+    ASSERT_TRUE(wizard.Next());
+    EXPECT_EQ(kNoStartup, boxes.LastText());
+    EXPECT_EQ(1u, boxes.Count()) << boxes.Texts();
+    EXPECT_EQ(131u, wizard.CurrentTemplate());
+    // What was written before stays.
+    EXPECT_TRUE(ReadLink(ToolDir() + "tvbCalc.exe\\tvbCalc.exe.lnk").loaded);
+
+    EXPECT_EQ(CEntryPage::ResultStartupFailed, sheet.m_pEntryPage->CommitEntry());
+    EXPECT_EQ(2u, boxes.Count());
+    EXPECT_EQ(CEntryPage::ResultStartupFailed,
+              sheet.m_pEntryPage->CreateStartupLink("tvbCalc.exe.lnk", ToolDir() + "tvbCalc.exe", "/INI=x"));
+}
+
+TEST_F(EntryPageTest, CommitsThatWouldWriteNothingUsableAreRefusedUntouched)
+{
+    // Names that bring the entry folder, or only the shortcut inside it, to 260 bytes.
+    int toolLength = ToolDir().GetLength();
+    int folderLimit = MAX_PATH - toolLength;
+    int linkLimit = (MAX_PATH - 5 - toolLength + 1) / 2;
+    ASSERT_LT(toolLength + linkLimit + 10, MAX_PATH);
+    struct Case {
+        std::string program;
+        const char* message;
+    } cases[] = {
+        { "C:\\x\\tvb" + std::string(static_cast<size_t>(folderLimit - 7), 'f') + ".exe", kTooLong },
+        { "C:\\x\\tvb" + std::string(static_cast<size_t>(linkLimit - 7), 'l') + ".exe", kTooLong },
+        { "C:\\tvbdir\\", kNoFileName },
+        { "", kNoFileName },
+    };
+    for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
+        SCOPED_TRACE(cases[i].program);
+        MessageBoxRecorder boxes;
+        CRegistSheet sheet(RegistNew, NULL);
+        WizardDriver wizard(&sheet);
+        ShowConfirmation(wizard, sheet, Entry(cases[i].program.c_str(), "Name"));
+        ASSERT_TRUE(wizard.Next());
+        EXPECT_EQ(cases[i].message, boxes.LastText());
+        EXPECT_EQ(131u, wizard.CurrentTemplate());
+        EXPECT_TRUE(ListFolder(ToolDir(), true).empty());
+        EXPECT_EQ(1u, ListFolder(ToolDir(), false).size()) << "only the test program";
+        std::vector<std::string> startup = ListFolder(StartupDir(), false);
+        for (size_t j = 0; j < startup.size(); ++j)
+            EXPECT_TRUE(startup[j].compare(0, 3, kPrefix) != 0 && startup[j] != ".lnk") << startup[j];
+    }
+}
+
+TEST_F(EntryPageTest, ControlsFollowTheMode)
+{
+    MakeEntryFolder("tvbCalc.exe", "Calc", m_program);
+    MessageBoxRecorder boxes;
+    {
+        CRegistSheet sheet(RegistNew, NULL);
+        WizardDriver wizard(&sheet);
+        ShowConfirmation(wizard, sheet, Entry(m_program, "Calc"));
+        EXPECT_TRUE(IsWindowVisible(wizard.PageControl(1021)));
+        EXPECT_FALSE(IsWindowVisible(wizard.PageControl(1023)));
+    }
+    {
+        CRegistSheet sheet(RegistDelete, NULL);
+        WizardDriver wizard(&sheet);
+        ShowRemoval(wizard, 0);
+        EXPECT_FALSE(IsWindowVisible(wizard.PageControl(1021)));
+        EXPECT_TRUE(IsWindowVisible(wizard.PageControl(1023)));
+        EXPECT_EQ("この登録を削除します．", wizard.PageControlText(1023));
+        EXPECT_EQ("Calc", wizard.PageControlText(1007));
+        EXPECT_EQ(std::string(m_program), wizard.PageControlText(1017));
+    }
+    EXPECT_EQ(0u, boxes.Count()) << boxes.Texts();
+}
+
+TEST_F(EntryPageTest, EditingAnEntryRewritesItsOwnFilesWithoutAsking)
+{
+    MessageBoxRecorder boxes;
+    Register(Entry(m_program, "Before"), true);
+    CRegistSheet sheet(RegistEdit, NULL);
+    WizardDriver wizard(&sheet);
+    ASSERT_TRUE(wizard.Start());
+    ASSERT_TRUE(wizard.Next());
+    ASSERT_EQ(130u, wizard.CurrentTemplate());
+    SetWindowTextA(wizard.PageControl(1007), "After");
+    ASSERT_TRUE(wizard.Next());
+    ASSERT_EQ(131u, wizard.CurrentTemplate());
+    ASSERT_TRUE(wizard.Next());
+    EXPECT_EQ(132u, wizard.CurrentTemplate());
+    EXPECT_EQ(0u, boxes.Count()) << boxes.Texts();
+    CString ini = ToolDir() + "tvbCalc.exe\\tavro.ini";
+    EXPECT_EQ("After", IniValue(ini, "dispname"));
+    EXPECT_EQ("After", ReadLink(StartupLink("tvbCalc.exe")).description);
+}
+
+TEST_F(EntryPageTest, RemovalDeletesTheStartupShortcutAndTheEntryFolderOnly)
+{
+    CString program2 = m_temp.Sub("tvbOther.exe");
+    ASSERT_TRUE(CopySelfTo(program2));
+    MessageBoxRecorder boxes;
+    Register(Entry(m_program, "Calc"), true);
+    Register(Entry(program2, "Other"), false);
+
+    for (int round = 0; round < 2; ++round) {
+        CRegistSheet sheet(RegistDelete, NULL);
+        WizardDriver wizard(&sheet);
+        ShowRemoval(wizard, 0);
+        ASSERT_TRUE(wizard.Next());
+        EXPECT_EQ(132u, wizard.CurrentTemplate());
+    }
+    EXPECT_EQ(0u, boxes.Count()) << boxes.Texts();
+    EXPECT_FALSE(PathExists(ToolDir() + "tvbCalc.exe"));
+    EXPECT_FALSE(PathExists(ToolDir() + "tvbOther.exe"));
+    EXPECT_FALSE(PathExists(StartupLink("tvbCalc.exe")));
+    EXPECT_TRUE(PathExists(ToolDir() + "regtool_tests.exe"));
+}
+
+TEST_F(EntryPageTest, RemovalTakesTheFolderTheEntryWasListedFrom)
+{
+    // A stray folder without settings file, a registration kept in a folder
+    // named unlike its program, and the registration of that program.
+    CString stray = MakeEntryFolder("tvbStray", "", NULL);
+    ASSERT_TRUE(CopySelfTo(stray + "\\junk.bin"));
+    MakeEntryFolder("tvbRenamed", "Renamed", m_program);
+    MessageBoxRecorder boxes;
+    Register(Entry(m_program, "Real"), false);
+    // A Startup item named like an entry without file name must survive.
+    ASSERT_TRUE(CopySelfTo(StartupDir() + "\\.lnk"));
+    ASSERT_TRUE(CopySelfTo(StartupLink("tvbCalc.exe")));
+
+    {
+        // Lines: "" (stray), "Real", "Renamed".
+        CRegistSheet sheet(RegistDelete, NULL);
+        WizardDriver wizard(&sheet);
+        ShowRemoval(wizard, 0);
+        ASSERT_TRUE(wizard.Next());
+        EXPECT_EQ(132u, wizard.CurrentTemplate());
+    }
+    EXPECT_FALSE(PathExists(stray));
+    EXPECT_TRUE(PathExists(StartupDir() + "\\.lnk"));
+    EXPECT_TRUE(PathExists(ToolDir() + "regtool_tests.exe"));
+    {
+        CRegistSheet sheet(RegistDelete, NULL);
+        WizardDriver wizard(&sheet);
+        ShowRemoval(wizard, 1);
+        EXPECT_EQ("Renamed", wizard.PageControlText(1007));
+        ASSERT_TRUE(wizard.Next());
+        EXPECT_EQ(132u, wizard.CurrentTemplate());
+    }
+    EXPECT_FALSE(PathExists(ToolDir() + "tvbRenamed"));
+    EXPECT_EQ("Real", IniValue(ToolDir() + "tvbCalc.exe\\tavro.ini", "dispname"));
+    // The Startup shortcut goes by the program's file name.
+    EXPECT_FALSE(PathExists(StartupLink("tvbCalc.exe")));
+    // The stray entry has no icon source: the loader's message each time it is shown.
+    for (size_t i = 0; i < boxes.Count(); ++i)
+        EXPECT_EQ("アイコンが読み込めません．", boxes.Boxes()[i].text);
+}
+
+TEST_F(EntryPageTest, RemovalNeverLeavesTheToolsDirectSubfolders)
+{
+    ASSERT_TRUE(m_temp.MakeFolder("outside"));
+    CString tool = ToolDir();
+    MakeEntryFolder("tvbA", "A", m_program);
+    CreateDirectoryA(tool + "tvbA\\sub", NULL);
+    ASSERT_TRUE(CopySelfTo(StartupLink("tvbCalc.exe")));
+    CString bad[] = {
+        tool + "Tavro.ini",
+        tool + "..\\Tavro.ini",
+        tool + ".\\Tavro.ini",
+        tool + "tvbA\\sub\\Tavro.ini",
+        tool + "tvbA/..\\Tavro.ini",
+        tool + "...\\Tavro.ini",
+        m_temp.Sub("outside\\Tavro.ini"),
+        "Tavro.ini",
+        "",
+    };
+    MessageBoxRecorder boxes;
+    CRegistSheet sheet(RegistDelete, NULL);
+    WizardDriver wizard(&sheet);
+    ShowRemoval(wizard, 0);
+    for (size_t i = 0; i < sizeof(bad) / sizeof(bad[0]); ++i) {
+        SCOPED_TRACE(bad[i].GetString());
+        boxes.Clear();
+        sheet.m_entry.m_strIniPath = bad[i];
+        ASSERT_TRUE(wizard.Next());
+        EXPECT_EQ(kNotRemovable, boxes.Texts().substr(0, boxes.Texts().size() - 1));
+        EXPECT_EQ(131u, wizard.CurrentTemplate());
+    }
+    EXPECT_TRUE(PathExists(tool + "regtool_tests.exe"));
+    EXPECT_TRUE(PathExists(tool + "tvbA\\sub"));
+    EXPECT_TRUE(PathExists(tool + "tvbA\\Tavro.ini"));
+    EXPECT_TRUE(PathExists(m_temp.Sub("outside")));
+    EXPECT_TRUE(PathExists(StartupLink("tvbCalc.exe")));
+}
+
+TEST_F(EntryPageTest, FilesThatCannotBeDeletedStopTheRemoval)
+{
+    MessageBoxRecorder boxes;
+    Register(Entry(m_program, "Calc"), true);
+    CString folder = ToolDir() + "tvbCalc.exe";
+    CString startup = StartupLink("tvbCalc.exe");
+
+    // A locked Startup shortcut: reported, nothing else removed.
+    HANDLE hLock = CreateFileA(startup, GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, hLock);
+    CRegistSheet sheet(RegistDelete, NULL);
+    WizardDriver wizard(&sheet);
+    ShowRemoval(wizard, 0);
+    ASSERT_TRUE(wizard.Next());
+    CloseHandle(hLock);
+    ASSERT_EQ(1u, boxes.Count());
+    EXPECT_EQ(0u, boxes.LastText().find(kStartupLocked)) << boxes.LastText();
+    EXPECT_EQ(131u, wizard.CurrentTemplate());
+    EXPECT_TRUE(PathExists(folder + "\\tavro.ini"));
+    EXPECT_TRUE(PathExists(folder + "\\tvbCalc.exe.lnk"));
+
+    // A read-only file in the entry folder: code 5, the folder stays.
+    ASSERT_TRUE(CopySelfTo(folder + "\\readonly.bin"));
+    ASSERT_TRUE(SetFileAttributesA(folder + "\\readonly.bin", FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(wizard.Next());
+    EXPECT_EQ(kFileLocked, boxes.LastText());
+    EXPECT_EQ(131u, wizard.CurrentTemplate());
+    EXPECT_TRUE(PathExists(folder + "\\readonly.bin"));
+    EXPECT_FALSE(PathExists(startup));
+
+    SetFileAttributesA(folder + "\\readonly.bin", FILE_ATTRIBUTE_NORMAL);
+    ASSERT_TRUE(wizard.Next());
+    EXPECT_EQ(132u, wizard.CurrentTemplate());
+    EXPECT_FALSE(PathExists(folder));
+}
+
+TEST_F(EntryPageTest, PreviewIconsAreReleasedWhenReplacedAndWhenThePageGoes)
+{
+    CString iconFile = m_temp.Sub("tvbIcons.exe");
+    ASSERT_TRUE(CopySelfTo(iconFile));
+    DWORD gdiBefore = 0;
+    DWORD userBefore = 0;
+    for (int lifetime = 0; lifetime < 4; ++lifetime) {
+        if (lifetime == 1) {
+            gdiBefore = GuiObjects(GR_GDIOBJECTS);
+            userBefore = GuiObjects(GR_USEROBJECTS);
+        }
+        HICON hLast = NULL;
+        {
+            CRegistSheet sheet(RegistNew, NULL);
+            WizardDriver wizard(&sheet);
+            ShowConfirmation(wizard, sheet, Entry(m_program, "Calc"));
+            for (int visit = 0; visit < 3; ++visit) {
+                HICON hBefore = sheet.m_pEntryPage->m_hPreviewIcon;
+                sheet.m_entry.m_strIconPath = iconFile;
+                sheet.m_entry.m_bOrgIcon = visit % 2;
+                GoToPage(wizard, 0);
+                GoToPage(wizard, 2);
+                hLast = sheet.m_pEntryPage->m_hPreviewIcon;
+                EXPECT_TRUE(IsLiveIcon(hLast));
+                EXPECT_FALSE(IsLiveIcon(hBefore)) << "replaced icon still alive";
+            }
+        }
+        EXPECT_FALSE(IsLiveIcon(hLast)) << "icon kept after the page went";
+    }
+    // Wine's GetGuiResources reports 0; on Windows the counts are real.
+    EXPECT_EQ(gdiBefore, GuiObjects(GR_GDIOBJECTS));
+    EXPECT_EQ(userBefore, GuiObjects(GR_USEROBJECTS));
+}
+
+} // namespace

@@ -1,0 +1,164 @@
+// Test helpers of the file selection and editing pages: real drop handles and
+// a responder that fills in and confirms the platform's file dialog.
+#pragma once
+
+#include "TestSupport.h"
+
+#include <commdlg.h>
+#include <shlobj.h>
+#include <string>
+#include <vector>
+
+// A drop handle as the shell makes it: a DROPFILES header followed by the
+// NUL-separated ANSI paths and a final NUL. The receiver frees it (DragFinish).
+inline HDROP MakeDrop(const std::vector<std::string>& paths)
+{
+    size_t nBytes = sizeof(DROPFILES) + 1;
+    for (size_t i = 0; i < paths.size(); ++i)
+        nBytes += paths[i].size() + 1;
+    if (paths.empty())
+        ++nBytes;   // an empty list still ends in two NULs
+    HGLOBAL hGlobal = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, nBytes);
+    char* pData = static_cast<char*>(GlobalLock(hGlobal));
+    DROPFILES* pHeader = reinterpret_cast<DROPFILES*>(pData);
+    pHeader->pFiles = sizeof(DROPFILES);
+    pHeader->fWide = FALSE;
+    char* p = pData + sizeof(DROPFILES);
+    for (size_t i = 0; i < paths.size(); ++i) {
+        memcpy(p, paths[i].c_str(), paths[i].size() + 1);
+        p += paths[i].size() + 1;
+    }
+    GlobalUnlock(hGlobal);
+    return static_cast<HDROP>(hGlobal);
+}
+
+// Drops the paths onto a window as the shell does, and pumps.
+inline void DropFiles(HWND hWnd, const std::vector<std::string>& paths)
+{
+    SendMessageA(hWnd, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(paths)), 0);
+    PumpMessages();
+}
+
+inline void DropFile(HWND hWnd, const std::string& path)
+{
+    DropFiles(hWnd, std::vector<std::string>(1, path));
+}
+
+// A path of exactly nLength bytes: folder, then filler, then the name.
+inline std::string PathOfLength(const std::string& folder, const std::string& name, size_t nLength)
+{
+    std::string path = folder + "\\";
+    size_t nFill = nLength - path.size() - name.size();
+    return path + std::string(nFill, 'a') + name;
+}
+
+// While it lives, answers the next file dialog of this thread that is owned
+// by hOwner: types the path into its file name field and presses OK (or
+// Cancel when the path is empty). The dialog runs modally inside the code
+// under test, so a thread timer, dispatched by the dialog's own message
+// loop, does the typing. A dialog still open three seconds after the answer
+// (or a box of its own) is cancelled, so that a test cannot hang.
+class FileDialogResponder
+{
+public:
+    FileDialogResponder(HWND hOwner, const std::string& path)
+        : m_hOwner(hOwner), m_path(path), m_bAnswered(false), m_bStuck(false),
+          m_nTicksSinceAnswer(0), m_hFound(NULL)
+    {
+        Active() = this;
+        m_nTimer = SetTimer(NULL, 0, 100, TimerProc);
+    }
+    ~FileDialogResponder()
+    {
+        KillTimer(NULL, m_nTimer);
+        Active() = NULL;
+    }
+
+    bool Answered() const { return m_bAnswered; }
+    // The dialog did not close on the answer and had to be cancelled.
+    bool Stuck() const { return m_bStuck; }
+    // The folder the dialog showed when it was found.
+    const std::string& StartFolder() const { return m_startFolder; }
+    // The text of the file name field when it was found.
+    const std::string& InitialName() const { return m_initialName; }
+
+private:
+    static FileDialogResponder*& Active()
+    {
+        static FileDialogResponder* s_pActive = NULL;
+        return s_pActive;
+    }
+
+    struct Search {
+        HWND hOwner;
+        HWND hFound;
+    };
+
+    static BOOL CALLBACK FindOwned(HWND hWnd, LPARAM lParam)
+    {
+        Search* pSearch = reinterpret_cast<Search*>(lParam);
+        char szClass[32] = { 0 };
+        GetClassNameA(hWnd, szClass, sizeof(szClass));
+        if (lstrcmpA(szClass, "#32770") == 0 && GetWindow(hWnd, GW_OWNER) == pSearch->hOwner) {
+            pSearch->hFound = hWnd;
+            return FALSE;
+        }
+        return TRUE;
+    }
+
+    static HWND FindOwnedDialog(HWND hOwner)
+    {
+        Search search = { hOwner, NULL };
+        EnumThreadWindows(GetCurrentThreadId(), FindOwned, reinterpret_cast<LPARAM>(&search));
+        return search.hFound;
+    }
+
+    static HWND NameField(HWND hDlg)
+    {
+        HWND hField = GetDlgItem(hDlg, 1148);   // cmb13, Explorer style
+        return hField ? hField : GetDlgItem(hDlg, 1152);   // edt1
+    }
+
+    static void CALLBACK TimerProc(HWND, UINT, UINT_PTR, DWORD)
+    {
+        FileDialogResponder* self = Active();
+        if (!self)
+            return;
+        if (self->m_bAnswered) {
+            if (!IsWindow(self->m_hFound) || ++self->m_nTicksSinceAnswer < 30)
+                return;
+            self->m_bStuck = true;
+            HWND hBox = FindOwnedDialog(self->m_hFound);
+            if (hBox)
+                PostMessageA(hBox, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+            PostMessageA(self->m_hFound, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+            return;
+        }
+        HWND hDlg = FindOwnedDialog(self->m_hOwner);
+        if (!hDlg || !IsWindowVisible(hDlg))
+            return;
+        self->m_hFound = hDlg;
+        char szFolder[MAX_PATH] = { 0 };
+        SendMessageA(hDlg, CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(szFolder));
+        self->m_startFolder = szFolder;
+        self->m_initialName = WindowText(NameField(hDlg));
+        self->m_bAnswered = true;
+        if (self->m_path.empty()) {
+            PostMessageA(hDlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+            return;
+        }
+        SetWindowTextA(NameField(hDlg), self->m_path.c_str());
+        PostMessageA(hDlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(hDlg, IDOK)));
+    }
+
+    HWND m_hOwner;
+    std::string m_path;
+    bool m_bAnswered;
+    bool m_bStuck;
+    int m_nTicksSinceAnswer;
+    HWND m_hFound;
+    UINT_PTR m_nTimer;
+    std::string m_startFolder;
+    std::string m_initialName;
+};
