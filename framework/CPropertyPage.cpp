@@ -62,6 +62,14 @@ BOOL CPropertyPage::OnQueryCancel()
     return TRUE;
 }
 
+void CPropertyPage::OnOK()
+{
+}
+
+void CPropertyPage::OnCancel()
+{
+}
+
 BOOL CPropertyPage::OnNotify(NMHDR* pHeader, LRESULT& lResult)
 {
     switch (pHeader->code) {
@@ -93,7 +101,7 @@ BOOL CPropertyPage::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& l
     // The sheet window exists once its first page is created: bind it now so
     // that pages find their sheet object from their parent window.
     if (msg == WM_INITDIALOG && m_pOwnerSheet && !m_pOwnerSheet->m_hWnd)
-        m_pOwnerSheet->AttachSheetWindow(::GetParent(m_hWnd));
+        m_pOwnerSheet->AttachSheetWindow(::GetParent(m_hWnd), m_hWnd);
     return CDialog::OnMessage(msg, wParam, lParam, lResult);
 }
 

@@ -36,6 +36,11 @@ public:
     virtual BOOL OnQueryCancel();
 
 protected:
+    // A page is a child of the sheet: OK and Cancel commands that reach the
+    // page itself (a stray WM_CLOSE, a multi-line edit's Esc) must not end it
+    // as they end a dialog. Only the sheet's own buttons end the wizard.
+    virtual void OnOK();
+    virtual void OnCancel();
     virtual BOOL OnNotify(NMHDR* pHeader, LRESULT& lResult);
     virtual BOOL OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& lResult);
 

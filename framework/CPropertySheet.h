@@ -32,14 +32,19 @@ public:
     void SetWizardButtons(DWORD dwFlags);
     void SetFinishText(LPCSTR pszText);
 
-    // Called by the first page created: binds the platform's sheet window.
-    void AttachSheetWindow(HWND hWnd) { BindToWindow(hWnd); }
+    // Called by the first page created: binds the platform's sheet window and
+    // makes room for the pages.
+    void AttachSheetWindow(HWND hWnd, HWND hFirstPage);
 
 protected:
     CWnd* m_pParentWnd;
 
 private:
     void BuildHeader(PROPSHEETHEADERA& psh, DWORD dwExtraFlags);
+    SIZE LargestPageInDialogUnits() const;
+    void FitToPages(HWND hFirstPage);
+    // Lays the sheet out in the font of its first page (PSCB_PRECREATE).
+    static int CALLBACK SheetCallback(HWND hWnd, UINT msg, LPARAM lParam);
 
     CPtrArray m_pages;
     PROPSHEETPAGEA* m_pPageDescriptions;

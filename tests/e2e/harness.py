@@ -12,7 +12,7 @@ import unittest
 
 WINELOADER = os.environ.get("WINELOADER", "/usr/lib/wine/wine64")
 SCREEN_W, SCREEN_H = 1024, 768
-TASKBAR_TOP = SCREEN_H - 28   # the virtual desktop's taskbar strip
+TASKBAR_TOP = SCREEN_H - 20   # the virtual desktop's taskbar: 20 pixels at the bottom
 
 ARGS = None
 
@@ -352,6 +352,17 @@ class TrayWatcher:
 
 def popup_menu_open():
     return bool(find_windows(cls="#32768", visible=True))
+
+
+def click_menu_item(which):
+    """Clicks the first or the last item of the open popup menu, as a user would."""
+    menus = find_windows(cls="#32768", visible=True)
+    if not menus:
+        return False
+    m = menus[0]
+    y = m.y + 10 if which == "first" else m.y + m.h - 10
+    mouse_click(m.x + m.w // 2, y)
+    return True
 
 
 def read_link(windows_or_unix_path):

@@ -56,7 +56,7 @@ class ResidentTest(unittest.TestCase):
         self.assertTrue(h.wait_until(lambda: proc.poll() is not None, 10), "process still runs")
         self.assertEqual([], h.find_windows(title="TavroCore Ver2.00"))
 
-    @unittest.skip("tray clicks from xdotool do not yet reach the icon reliably in the Wine 8 virtual desktop")
+
     def test_icon_menu_launch_and_exit(self):
         ini = self.write_ini("recorder.exe", "レコーダー表ソ", h.to_windows(self.program),
                              cmdline='"a b" c', workdir=h.to_windows(self.workdir))
@@ -91,19 +91,19 @@ class ResidentTest(unittest.TestCase):
 
         # The first menu item does the same.
         os.remove(self.log)
-        self.open_menu(*pos)
-        h.xdotool("key", "a")
+        self.assertTrue(self.open_menu(*pos))
+        h.click_menu_item("first")
         self.assertTrue(h.wait_until(lambda: os.path.exists(self.log), 10), "menu launch failed")
 
         # Quit removes the icon and ends the process.
-        self.open_menu(*pos)
-        h.xdotool("key", "x")
+        self.assertTrue(self.open_menu(*pos))
+        h.click_menu_item("last")
         self.assertTrue(h.wait_until(lambda: proc.poll() is not None, 10), "resident still runs")
         time.sleep(0.5)
         self.assertTrue(h.wait_until(lambda: watcher.icon_count() == len(watcher.icons(watcher.before)), 5),
                         "the icon stayed in the tray")
 
-    @unittest.skip("tray clicks from xdotool do not yet reach the icon reliably in the Wine 8 virtual desktop")
+
     def test_missing_program_shows_launch_error(self):
         ini = self.write_ini("gone.exe", "消えた", "C:\\nowhere\\gone.exe")
         watcher = h.TrayWatcher()
@@ -121,7 +121,7 @@ class ResidentTest(unittest.TestCase):
         h.screenshot("resident_launch_error")
         h.close_box(box)
 
-    @unittest.skip("tray clicks from xdotool do not yet reach the icon reliably in the Wine 8 virtual desktop")
+
     def test_two_residents_and_taskbar_restart(self):
         ini = self.write_ini("recorder.exe", "二つ目", h.to_windows(self.program))
         watcher = h.TrayWatcher()
@@ -145,7 +145,7 @@ class ResidentTest(unittest.TestCase):
         # The newer icon sits left of the older one; quit it first so the other stays in place.
         for pos in (pos2, pos1):
             self.assertTrue(self.open_menu(*pos), "an icon stopped answering")
-            h.xdotool("key", "x")
+            h.click_menu_item("last")
             time.sleep(1.5)
         self.assertTrue(h.wait_until(lambda: first.poll() is not None and second.poll() is not None, 10))
 
