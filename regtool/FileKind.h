@@ -15,12 +15,17 @@ enum PathPart {
 // Size of the association result buffer, terminator included.
 const int kAssocResultSize = MAX_PATH;
 
+// The part of the path as _splitpath divides it, walked per character of the
+// code page; "" for a path of 260 bytes or more.
 CString GetPathPart(LPCSTR pszPath, PathPart part);
-// FindExecutableA on the path; pszResult must hold kAssocResultSize bytes.
+// FindExecutableA on the path; pszResult must hold kAssocResultSize bytes and
+// is zero-filled first. A path of 260 bytes or more is not looked up: 0.
 int FindAssociatedProgram(LPCSTR pszPath, char* pszResult);
-// TRUE when the code is a failure (its message has been shown).
+// TRUE when the code is a failure (its message has been shown): every code
+// from 0 to 32. Above 32 the lookup found a program: FALSE, no message.
 BOOL ReportFindExecutableError(int nCode);
 // FALSE when the file may be registered; TRUE when refused (reason shown).
+// Programs (.EXE) and shortcuts (.LNK) pass without a lookup.
 BOOL CheckRegistrable(LPCSTR pszPath);
 // The first icon of the file; never NULL: the system's error icon after
 // "アイコンが読み込めません．" when the file has none. The caller may

@@ -47,20 +47,20 @@ void operator delete(void* p, size_t) noexcept
 
 namespace {
 
-struct PageSpec {
+struct ExpectedPage {
     UINT nTemplate;
     UINT nCaption;
     const char* pszCaption;
 };
 
-struct ModeSpec {
+struct ExpectedWizard {
     int nMode;
-    std::vector<PageSpec> pages;
+    std::vector<ExpectedPage> pages;
 };
 
-const std::vector<ModeSpec>& Modes()
+const std::vector<ExpectedWizard>& Modes()
 {
-    static const std::vector<ModeSpec> modes = {
+    static const std::vector<ExpectedWizard> modes = {
         { RegistNew,
           { { IDD_NEWFIRST, IDS_NEWFIRST, "新規登録" },
             { IDD_EDITPAGE, IDS_EDITPAGE, "情報の編集" },
@@ -81,33 +81,33 @@ const std::vector<ModeSpec>& Modes()
 
 TEST(SheetTest, BuildsThePagesOfItsModeInOrder)
 {
-    for (const ModeSpec& spec : Modes()) {
-        SCOPED_TRACE(testing::Message() << "mode " << spec.nMode);
-        CRegistSheet sheet(spec.nMode, NULL);
-        EXPECT_EQ(spec.nMode, sheet.m_nMode);
+    for (const ExpectedWizard& wizard : Modes()) {
+        SCOPED_TRACE(testing::Message() << "mode " << wizard.nMode);
+        CRegistSheet sheet(wizard.nMode, NULL);
+        EXPECT_EQ(wizard.nMode, sheet.m_nMode);
         EXPECT_TRUE(sheet.IsWizardMode());
         EXPECT_EQ(static_cast<UINT>(IDS_SHEET_CAPTION), sheet.GetCaptionId());
 
         std::vector<CPropertyPage*> expected;
-        if (spec.nMode == RegistNew)
+        if (wizard.nMode == RegistNew)
             expected.push_back(sheet.m_pNewFirst);
         else
             expected.push_back(sheet.m_pEditFirst);
-        if (spec.nMode != RegistDelete)
+        if (wizard.nMode != RegistDelete)
             expected.push_back(sheet.m_pEditPage);
         expected.push_back(sheet.m_pEntryPage);
         expected.push_back(sheet.m_pLastPage);
 
-        EXPECT_EQ(spec.nMode == RegistNew, sheet.m_pNewFirst != NULL);
-        EXPECT_EQ(spec.nMode != RegistNew, sheet.m_pEditFirst != NULL);
-        EXPECT_EQ(spec.nMode != RegistDelete, sheet.m_pEditPage != NULL);
-        ASSERT_EQ(static_cast<int>(spec.pages.size()), sheet.GetPageCount());
-        for (size_t i = 0; i < spec.pages.size(); ++i) {
+        EXPECT_EQ(wizard.nMode == RegistNew, sheet.m_pNewFirst != NULL);
+        EXPECT_EQ(wizard.nMode != RegistNew, sheet.m_pEditFirst != NULL);
+        EXPECT_EQ(wizard.nMode != RegistDelete, sheet.m_pEditPage != NULL);
+        ASSERT_EQ(static_cast<int>(wizard.pages.size()), sheet.GetPageCount());
+        for (size_t i = 0; i < wizard.pages.size(); ++i) {
             SCOPED_TRACE(testing::Message() << "page " << i);
             ASSERT_TRUE(expected[i] != NULL);
             EXPECT_EQ(expected[i], sheet.GetPage(static_cast<int>(i)));
-            EXPECT_EQ(spec.pages[i].nTemplate, sheet.GetPage(static_cast<int>(i))->GetTemplateId());
-            EXPECT_EQ(spec.pages[i].nCaption, sheet.GetPage(static_cast<int>(i))->GetCaptionId());
+            EXPECT_EQ(wizard.pages[i].nTemplate, sheet.GetPage(static_cast<int>(i))->GetTemplateId());
+            EXPECT_EQ(wizard.pages[i].nCaption, sheet.GetPage(static_cast<int>(i))->GetCaptionId());
         }
         EXPECT_EQ(0, sheet.m_entryArray.GetSize());
         EXPECT_TRUE(sheet.m_entry.m_strProgram.IsEmpty());
@@ -118,23 +118,30 @@ TEST(SheetTest, BuildsThePagesOfItsModeInOrder)
 // caption from the string table; every page is shown in the sheet.
 TEST(SheetTest, ShownWizardCarriesTheCaptionsOfItsMode)
 {
-    for (const ModeSpec& spec : Modes()) {
-        SCOPED_TRACE(testing::Message() << "mode " << spec.nMode);
+    for (const ExpectedWizard& wizard : Modes()) {
+        SCOPED_TRACE(testing::Message() << "mode " << wizard.nMode);
         // Pages shown out of order may report an empty working entry.
         MessageBoxRecorder boxes;
-        CRegistSheet sheet(spec.nMode, NULL);
+        CRegistSheet sheet(wizard.nMode, NULL);
         WizardDriver driver(&sheet);
         ASSERT_TRUE(driver.Start());
         EXPECT_EQ(static_cast<CWnd*>(&sheet), CWnd::FromHandle(driver.Sheet()));
         EXPECT_EQ(0, driver.CurrentIndex());
-        for (size_t i = 0; i < spec.pages.size(); ++i) {
+        for (size_t i = 0; i < wizard.pages.size(); ++i) {
             SCOPED_TRACE(testing::Message() << "page " << i);
             PropSheet_SetCurSel(driver.Sheet(), NULL, static_cast<int>(i));
             PumpMessages();
             ASSERT_EQ(static_cast<int>(i), driver.CurrentIndex());
             EXPECT_EQ(sheet.GetPage(static_cast<int>(i)), driver.CurrentPageObject());
-            EXPECT_EQ(spec.pages[i].nTemplate, driver.CurrentTemplate());
-            EXPECT_EQ(std::string(spec.pages[i].pszCaption), driver.Title());
+            EXPECT_EQ(wizard.pages[i].nTemplate, driver.CurrentTemplate());
+            EXPECT_EQ(std::string(wizard.pages[i].pszCaption), driver.Title());
+            // Nothing on the page is cut off: its area holds its template.
+            RECT need = { 0, 0, wizard.pages[i].nTemplate == IDD_EDITPAGE ? 278 : 285, 183 };
+            MapDialogRect(driver.CurrentPage(), &need);
+            RECT client;
+            GetClientRect(driver.CurrentPage(), &client);
+            EXPECT_GE(client.right, need.right);
+            EXPECT_GE(client.bottom, need.bottom);
         }
         // The wizard's own buttons; no Apply button, no tabs.
         EXPECT_TRUE(driver.Button(kWizNextId) != NULL);
@@ -147,8 +154,8 @@ TEST(SheetTest, ShownWizardCarriesTheCaptionsOfItsMode)
 void WarmUp()
 {
     AfxGetAppName();
-    for (const ModeSpec& spec : Modes())
-        CRegistSheet sheet(spec.nMode, NULL);
+    for (const ExpectedWizard& wizard : Modes())
+        CRegistSheet sheet(wizard.nMode, NULL);
 }
 
 void AddEntries(CRegistSheet& sheet, int nCount)
@@ -164,11 +171,11 @@ void AddEntries(CRegistSheet& sheet, int nCount)
 TEST(SheetOwnershipTest, SheetNeverShownFreesPagesAndEntries)
 {
     WarmUp();
-    for (const ModeSpec& spec : Modes()) {
-        SCOPED_TRACE(testing::Message() << "mode " << spec.nMode);
+    for (const ExpectedWizard& wizard : Modes()) {
+        SCOPED_TRACE(testing::Message() << "mode " << wizard.nMode);
         LONG nBefore = g_nLiveAllocations;
         {
-            CRegistSheet sheet(spec.nMode, NULL);
+            CRegistSheet sheet(wizard.nMode, NULL);
             AddEntries(sheet, 3);
             sheet.m_entryArray.Add(NULL);
             AddEntries(sheet, 1);
@@ -182,13 +189,13 @@ TEST(SheetOwnershipTest, SheetNeverShownFreesPagesAndEntries)
 TEST(SheetOwnershipTest, SheetShownAndDestroyedWithItsWindowFreesEverything)
 {
     WarmUp();
-    for (const ModeSpec& spec : Modes()) {
-        SCOPED_TRACE(testing::Message() << "mode " << spec.nMode);
+    for (const ExpectedWizard& wizard : Modes()) {
+        SCOPED_TRACE(testing::Message() << "mode " << wizard.nMode);
         LONG nBefore = g_nLiveAllocations;
         HWND hSheet = NULL;
         {
             MessageBoxRecorder boxes;
-            CRegistSheet* pSheet = new CRegistSheet(spec.nMode, NULL);
+            CRegistSheet* pSheet = new CRegistSheet(wizard.nMode, NULL);
             ASSERT_TRUE(pSheet->Create());
             PumpMessages();
             hSheet = pSheet->m_hWnd;

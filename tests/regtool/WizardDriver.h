@@ -1,7 +1,7 @@
 // Drives a wizard sheet in-process the way a user does: the sheet is created
 // modeless on the real templates, buttons are pressed through the sheet, and
 // messages are pumped after every step. The driver does not own the sheet
-// object; it destroys the sheet's window when it is done.
+// object, which must outlive it; it destroys the sheet's window when done.
 #pragma once
 
 #include "CPropertyPage.h"

@@ -1,6 +1,7 @@
 // The framework's wizard (CPropertySheet, CPropertyPage) on the platform's
 // property sheet: the documented results of the page handlers, the wizard
 // button messages the pages send, and how pages find their sheet.
+#include "CDialogTemplate.h"
 #include "CPropertyPage.h"
 #include "CPropertySheet.h"
 #include "TestSupport.h"
@@ -8,6 +9,9 @@
 #include "resource.h"
 
 #include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
 
 namespace {
 
@@ -291,6 +295,39 @@ TEST_F(WizardFrameworkTest, CaptionsComeFromTheStringTable)
     EXPECT_EQ(std::string("処理終了"), m_driver.Title());
 }
 
+// The page area is as large as the page's template in the page's own font,
+// so nothing on a page is cut off, and it stays clear of the buttons.
+TEST_F(WizardFrameworkTest, EveryPageFitsItsArea)
+{
+    StartOrFail();
+    HWND hLine = GetDlgItem(m_sheet.m_hWnd, 0x3026);   // the line above the buttons
+    RECT line = { 0, 0, 0, 0 };
+    if (hLine) {
+        GetWindowRect(hLine, &line);
+        MapWindowPoints(NULL, m_sheet.m_hWnd, reinterpret_cast<POINT*>(&line), 2);
+    }
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        PropSheet_SetCurSel(m_sheet.m_hWnd, NULL, i);
+        PumpMessages();
+        HWND hPage = m_driver.CurrentPage();
+        ASSERT_TRUE(hPage != NULL);
+        RECT need = { 0, 0, 285, 183 };   // every page template here is 285 x 183
+        MapDialogRect(hPage, &need);
+        RECT page;
+        GetWindowRect(hPage, &page);
+        MapWindowPoints(NULL, m_sheet.m_hWnd, reinterpret_cast<POINT*>(&page), 2);
+        RECT client;
+        GetClientRect(m_sheet.m_hWnd, &client);
+        EXPECT_GE(page.right - page.left, need.right);
+        EXPECT_GE(page.bottom - page.top, need.bottom);
+        EXPECT_LE(page.right, client.right);
+        if (hLine) {
+            EXPECT_LE(page.bottom, line.top);
+        }
+    }
+}
+
 // A page is a child of the sheet: OK and Cancel commands that reach the page
 // itself (a multi-line edit's Esc, a stray WM_CLOSE) must not end the page
 // as they would end a dialog.
@@ -322,7 +359,108 @@ TEST_F(WizardFrameworkTest, DestroyingTheSheetUnbindsSheetAndPages)
     EXPECT_TRUE(CWnd::FromHandle(hFirst) == NULL);
 }
 
-// The modal run, as the tool uses it: a thread timer does the user's part
+// ------------------------------------------------------- dialog templates
+
+// A plain DLGTEMPLATE with DS_SETFONT and two controls, built as the
+// platform reads it (the form the system's own sheet template may have).
+std::vector<BYTE> PlainTemplate(const wchar_t* pszFace)
+{
+    std::vector<BYTE> t;
+    auto word = [&t](WORD w) { t.push_back(LOBYTE(w)); t.push_back(HIBYTE(w)); };
+    auto dword = [&](DWORD d) { word(LOWORD(d)); word(HIWORD(d)); };
+    auto text = [&](const wchar_t* psz) { do { word(static_cast<WORD>(*psz)); } while (*psz++); };
+    auto align = [&t]() { while (t.size() % 4) t.push_back(0); };
+    dword(WS_POPUP | WS_CAPTION | DS_SETFONT);
+    dword(0);
+    word(2);                                   // controls
+    word(0); word(0); word(200); word(100);    // x, y, cx, cy
+    word(0); word(0);                          // no menu, default class
+    text(L"plain");
+    word(8);
+    text(pszFace);
+    const WORD ids[] = { 101, 102 };
+    const WORD classes[] = { 0x0080, 0x0082 };  // button, static
+    const wchar_t* texts[] = { L"Go", L"Label text" };
+    for (int i = 0; i < 2; ++i) {
+        align();
+        dword(WS_CHILD | WS_VISIBLE);
+        dword(0);
+        word(10); word(static_cast<WORD>(10 + 20 * i)); word(50); word(14);
+        word(ids[i]);
+        word(0xFFFF); word(classes[i]);
+        text(texts[i]);
+        word(0);                                // no creation data
+    }
+    return t;
+}
+
+INT_PTR CALLBACK PlainDialogProc(HWND, UINT msg, WPARAM, LPARAM)
+{
+    return msg == WM_INITDIALOG;
+}
+
+// The texts of a dialog made from a template in memory, by control id.
+std::string ControlText(const void* pTemplate, int nId)
+{
+    HWND hDlg = CreateDialogIndirectParamA(GetModuleHandleA(NULL), static_cast<LPCDLGTEMPLATEA>(pTemplate),
+                                           NULL, PlainDialogProc, 0);
+    std::string text = hDlg ? WindowText(GetDlgItem(hDlg, nId)) : std::string("<no dialog>");
+    if (hDlg)
+        DestroyWindow(hDlg);
+    return text;
+}
+
+TEST(DialogTemplateTest, ReadsThePagesFont)
+{
+    CDialogTemplate::Font font;
+    ASSERT_TRUE(CDialogTemplate::GetResourceFont(GetModuleHandleA(NULL), IDD_NEWFIRST, font));
+    EXPECT_EQ(9, font.wPointSize);
+    EXPECT_TRUE(font.face == L"\xFF2D\xFF33 \xFF30\x30B4\x30B7\x30C3\x30AF");   // ＭＳ Ｐゴシック
+    EXPECT_FALSE(CDialogTemplate::GetResourceFont(GetModuleHandleA(NULL), 9999, font));
+}
+
+TEST(DialogTemplateTest, NewFontKeepsEveryControlOfAnExtendedTemplate)
+{
+    HRSRC hRes = FindResourceA(NULL, MAKEINTRESOURCEA(IDD_WELCOME), MAKEINTRESOURCEA(5));
+    ASSERT_TRUE(hRes != NULL);
+    const BYTE* pRes = static_cast<const BYTE*>(LockResource(LoadResource(NULL, hRes)));
+    std::vector<BYTE> copy(pRes, pRes + SizeofResource(NULL, hRes));
+    size_t nOldSize = CDialogTemplate::GetSize(&copy[0]);
+    EXPECT_LE(nOldSize, copy.size());
+
+    CDialogTemplate::Font font = { 8, FW_BOLD, FALSE, SHIFTJIS_CHARSET, L"Tahoma" };
+    ASSERT_TRUE(CDialogTemplate::SetFont(&copy[0], font));
+    CDialogTemplate::Font back;
+    ASSERT_TRUE(CDialogTemplate::GetFont(&copy[0], back));
+    EXPECT_EQ(8, back.wPointSize);
+    EXPECT_EQ(FW_BOLD, back.wWeight);
+    EXPECT_TRUE(back.face == L"Tahoma");
+    EXPECT_EQ(std::string("プログラムを新規登録する"), ControlText(&copy[0], IDC_BUTTON_NEW));
+    EXPECT_EQ(std::string("Tavroを終了する"), ControlText(&copy[0], IDC_BUTTON_EXIT));
+
+    // A face that would make the template grow is refused, the bytes untouched.
+    std::vector<BYTE> before = copy;
+    font.face = L"A font name far longer than any that was in the template before";
+    EXPECT_FALSE(CDialogTemplate::SetFont(&copy[0], font));
+    EXPECT_TRUE(before == copy);
+}
+
+TEST(DialogTemplateTest, NewFontKeepsEveryControlOfAPlainTemplate)
+{
+    std::vector<BYTE> t = PlainTemplate(L"MS Shell Dlg");
+    EXPECT_EQ(t.size(), CDialogTemplate::GetSize(&t[0]));
+    EXPECT_EQ(std::string("Label text"), ControlText(&t[0], 102));
+    CDialogTemplate::Font font = { 9, FW_NORMAL, FALSE, DEFAULT_CHARSET, L"Arial" };
+    ASSERT_TRUE(CDialogTemplate::SetFont(&t[0], font));
+    CDialogTemplate::Font back;
+    ASSERT_TRUE(CDialogTemplate::GetFont(&t[0], back));
+    EXPECT_EQ(9, back.wPointSize);
+    EXPECT_TRUE(back.face == L"Arial");
+    EXPECT_EQ(std::string("Go"), ControlText(&t[0], 101));
+    EXPECT_EQ(std::string("Label text"), ControlText(&t[0], 102));
+}
+
+// The modal run, as the tool uses it: a thread timer does the user's clicks
 // inside the sheet's own message loop.
 class ModalWizardTest : public WizardFrameworkTest
 {
