@@ -201,86 +201,90 @@ BOOL CEntryPage::ConfirmOverwrite(LPCSTR pszIniPath)
 
 int CEntryPage::CommitEntry()
 {
-    CRegistEntry& entry = m_pSheet->m_entry;
-    if (IsTooLong(m_strProgram)) {
-        AfxMessageBox("ファイルのパスが長すぎます．", MB_OK, 0);
+    CommitPaths paths;
+    if (!BuildCommitPaths(paths))
         return ResultRefused;
-    }
-    CString fileName = m_pSheet->GetPathPart(m_strProgram, PathNameExt);
-    if (fileName.IsEmpty()) {
-        // Without a file name the entry would land in the tool's folder itself.
-        AfxMessageBox("登録するファイルが指定されていません．", MB_OK, 0);
-        return ResultRefused;
-    }
-
-    // The tool's folder comes back empty when its path does not fit.
-    CString toolDir = GetModuleDir();
-    if (toolDir.IsEmpty()) {
-        AfxMessageBox("ファイルのパスが長すぎます．", MB_OK, 0);
-        return ResultRefused;
-    }
-    CString entryFolder = toolDir + fileName;
-    CString iniPath = entryFolder;
-    AppendName(iniPath, kIniName);
-    CString linkName = fileName + ".lnk";
-    CString linkPath = entryFolder;
-    AppendName(linkPath, linkName);
-    CString residentPath = toolDir;
-    AppendName(residentPath, kResidentName);
-    CString copySource = toolDir;
-    AppendName(copySource, kCoreCopyName);
-    CString copyTarget = entryFolder;
-    AppendName(copyTarget, kCoreCopyName);
-    BOOL bCopy = FileExists(copySource);
-
-    BOOL bTooLong = IsTooLong(entryFolder) || IsTooLong(iniPath) || IsTooLong(linkPath) ||
-                    IsTooLong(residentPath) || (bCopy && IsTooLong(copyTarget));
-    if (m_bStartup && !bTooLong) {
-        CString startupFolder = GetStartupFolder();
-        if (!startupFolder.IsEmpty()) {
-            AppendName(startupFolder, linkName);
-            bTooLong = IsTooLong(startupFolder);
-        }
-    }
-    if (bTooLong) {
-        AfxMessageBox("ファイルのパスが長すぎます．", MB_OK, 0);
-        return ResultRefused;
-    }
-    if (!ConfirmOverwrite(iniPath))
+    if (!ConfirmOverwrite(paths.iniPath))
         return ResultRefused;
 
     // An existing file of the folder's name counts as created for the
     // folder operations; it is no folder to write into all the same.
-    int result = CreateFolderTree(entryFolder);
-    if (result == 0 && !IsFolder(entryFolder))
+    int result = CreateFolderTree(paths.entryFolder);
+    if (result == 0 && !IsFolder(paths.entryFolder))
         result = ERROR_ALREADY_EXISTS;
     if (result != 0) {
         AfxMessageBox("サブディレクトリが作成出来ません．", MB_OK, 0);
         return result;
     }
     // In edit mode this replaces the path the entry was listed under.
-    entry.m_strIniPath = iniPath;
-    if (!m_pSheet->SaveEntry(&entry)) {
+    m_pSheet->m_entry.m_strIniPath = paths.iniPath;
+    if (!m_pSheet->SaveEntry(&m_pSheet->m_entry)) {
         AfxMessageBox("設定ファイルに書き込めません．", MB_OK, 0);
         return ResultRefused;
     }
     // Nothing starts the copy; it is kept beside each registration all the same.
-    if (bCopy && !CopyFileA(copySource, copyTarget, FALSE)) {
+    if (paths.bCopy && !CopyFileA(paths.copySource, paths.copyTarget, FALSE)) {
         int code = static_cast<int>(GetLastError());
         AfxMessageBox("TavroCre.Exe がコピー出来ません．", MB_OK, 0);
         return code != 0 ? code : ResultRefused;
     }
 
     CString arguments;
-    arguments.Format("/INI=%s", iniPath.GetString());
-    result = CreateEntryLink(linkPath, entryFolder, arguments);
+    arguments.Format("/INI=%s", paths.iniPath.GetString());
+    result = CreateEntryLink(paths.linkPath, paths.entryFolder, arguments);
     if (result != 0) {
         AfxMessageBox("ショートカットが作成出来ません．", MB_OK, 0);
         return result;
     }
     if (m_bStartup)
-        return CreateStartupLink(linkName, entryFolder, arguments);
+        return CreateStartupLink(paths.linkName, paths.entryFolder, arguments);
     return 0;
+}
+
+BOOL CEntryPage::BuildCommitPaths(CommitPaths& paths)
+{
+    if (IsTooLong(m_strProgram)) {
+        AfxMessageBox("ファイルのパスが長すぎます．", MB_OK, 0);
+        return FALSE;
+    }
+    CString fileName = m_pSheet->GetPathPart(m_strProgram, PathNameExt);
+    if (fileName.IsEmpty()) {
+        // Without a file name the entry would land in the tool's folder itself.
+        AfxMessageBox("登録するファイルが指定されていません．", MB_OK, 0);
+        return FALSE;
+    }
+    // The tool's folder comes back empty when its path does not fit.
+    CString toolDir = GetModuleDir();
+    paths.entryFolder = toolDir + fileName;
+    paths.iniPath = paths.entryFolder;
+    AppendName(paths.iniPath, kIniName);
+    paths.linkName = fileName + ".lnk";
+    paths.linkPath = paths.entryFolder;
+    AppendName(paths.linkPath, paths.linkName);
+    paths.copySource = toolDir;
+    AppendName(paths.copySource, kCoreCopyName);
+    paths.copyTarget = paths.entryFolder;
+    AppendName(paths.copyTarget, kCoreCopyName);
+    paths.bCopy = !toolDir.IsEmpty() && FileExists(paths.copySource);
+    CString residentPath = toolDir;
+    AppendName(residentPath, kResidentName);
+
+    // Everything the commit would write, checked before the first write.
+    BOOL bTooLong = toolDir.IsEmpty() || IsTooLong(paths.entryFolder) || IsTooLong(paths.iniPath) ||
+                    IsTooLong(paths.linkPath) || IsTooLong(residentPath) ||
+                    (paths.bCopy && IsTooLong(paths.copyTarget));
+    if (m_bStartup && !bTooLong) {
+        CString startupLink = GetStartupFolder();
+        if (!startupLink.IsEmpty()) {
+            AppendName(startupLink, paths.linkName);
+            bTooLong = IsTooLong(startupLink);
+        }
+    }
+    if (bTooLong) {
+        AfxMessageBox("ファイルのパスが長すぎます．", MB_OK, 0);
+        return FALSE;
+    }
+    return TRUE;
 }
 
 int CEntryPage::CreateEntryLink(LPCSTR pszLinkPath, LPCSTR pszEntryFolder, LPCSTR pszArguments)

@@ -57,6 +57,19 @@ protected:
     virtual void OnDestroy();
 
 private:
+    // Where a commit writes, from the program's file name F.
+    struct CommitPaths {
+        CString entryFolder;   // <tool folder>\F
+        CString iniPath;       // <entry folder>\tavro.ini
+        CString linkName;      // F.lnk
+        CString linkPath;      // <entry folder>\F.lnk
+        CString copySource;    // <tool folder>\TavroCre.Exe
+        CString copyTarget;    // <entry folder>\TavroCre.Exe
+        BOOL bCopy;            // the tool's folder holds a TavroCre.Exe
+    };
+    // Fills the paths; FALSE (reported) for a program without file name or
+    // a path that would reach 260 bytes.
+    BOOL BuildCommitPaths(CommitPaths& paths);
     // The five properties both shortcuts share.
     void SetLinkProperties(IShellLinkA* pLink, LPCSTR pszEntryFolder, LPCSTR pszArguments);
     // Saves the link object to pszPath; the HRESULT of the failing step.

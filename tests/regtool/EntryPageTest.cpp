@@ -15,6 +15,7 @@ const char kOverwrite[] = "同じファイル名の別のプログラムが既�
 const char kNoFolder[] = "サブディレクトリが作成出来ません．";
 const char kNoIni[] = "設定ファイルに書き込めません．";
 const char kNoLink[] = "ショートカットが作成出来ません．";
+const char kNoCopy[] = "TavroCre.Exe がコピー出来ません．";
 const char kNoStartup[] = "スタートアップに登録できませんでした";
 const char kTooLong[] = "ファイルのパスが長すぎます．";
 const char kNoFileName[] = "登録するファイルが指定されていません．";
@@ -250,20 +251,23 @@ TEST_F(EntryPageTest, FailuresKeepThePageAndNextRetriesFromTheStart)
     CString ini = folder + "\\tavro.ini";
     CString link = folder + "\\tvbCalc.exe.lnk";
     CString startup = StartupLink("tvbCalc.exe");
+    CString copy = folder + "\\TavroCre.Exe";
     struct Case {
         const char* name;
         const char* message;
-        bool bFolderMade;
+        CString blocker;
         bool bIniWritten;
     } cases[] = {
-        { "a file where the entry folder goes", kNoFolder, false, false },
-        { "a folder where the settings file goes", kNoIni, true, false },
-        { "a folder where the entry shortcut goes", kNoLink, true, true },
+        { "a file where the entry folder goes", kNoFolder, folder, false },
+        { "a folder where the settings file goes", kNoIni, ini, false },
+        { "a folder where the copy goes", kNoCopy, copy, true },
+        { "a folder where the entry shortcut goes", kNoLink, link, true },
     };
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 4; ++i) {
         SCOPED_TRACE(cases[i].name);
         CleanToolAndStartup();
-        CString blocker = i == 0 ? folder : i == 1 ? ini : link;
+        ASSERT_TRUE(CopySelfTo(ToolDir() + "TavroCre.Exe"));
+        const CString& blocker = cases[i].blocker;
         if (i == 0) {
             ASSERT_TRUE(CopySelfTo(blocker));
         } else {
@@ -296,6 +300,7 @@ TEST_F(EntryPageTest, FailuresKeepThePageAndNextRetriesFromTheStart)
         EXPECT_EQ("Calc", IniValue(ini, "dispname"));
         ExpectLink(link, ini, std::string(folder), std::string(m_program), "Calc");
         ExpectLink(startup, ini, std::string(folder), std::string(m_program), "Calc");
+        EXPECT_TRUE(PathExists(copy));
     }
 }
 
