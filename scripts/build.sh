@@ -8,7 +8,7 @@ build=${TAVRO_BUILD_DIR:-$root/build}
 
 cmake -S "$root" -B "$build/i686" \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686.cmake" \
-    -DCMAKE_BUILD_TYPE=MinSizeRel -DTAVRO_TESTS=OFF -DTAVRO_CHECK_PE=ON >/dev/null
+    -DCMAKE_BUILD_TYPE=MinSizeRel -DTAVRO_TESTS=OFF -DTAVRO_CHECK_PE=ON -DTAVRO_SMALL=ON >/dev/null
 cmake --build "$build/i686" -j "$jobs"
 
 cmake -S "$root" -B "$build/x86_64" \
