@@ -270,6 +270,49 @@ class RegisterTest(unittest.TestCase):
         self.assertIn('"from link" 1', record)
         self.assertIn("cwd=" + h.to_windows(workdir), record)
 
+    def test_edit_through_the_hidden_button(self):
+        program = self.add_program("編集.exe")
+        newdir = os.path.join(self.apps, "新しい 作業")
+        os.makedirs(newdir)
+        tool = ToolSession(self.folder)
+        self.register(tool, program, cmdline="-a", shots=False)
+
+        # The edit wizard has no visible button; its command is still wired.
+        h.probe("command", tool.main.hwnd, 1016)
+        sheet = tool.wizard()
+        self.assertIsNotNone(sheet, "the edit wizard did not open")
+        page, listbox = wait_page_text(sheet, 1022)
+        self.assertTrue(h.wait_until(lambda: "編集.exe(" in h.control(page, 1019).text, 5))
+        page, name, boxes = self.next_page(sheet, 1007)
+        self.assertEqual([], boxes)
+        # Filled from the registration, not from defaults.
+        self.assertEqual("編集.exe", name.text)
+        self.assertEqual("-a", h.control(page, 1001).text)
+        self.assertEqual(h.to_windows(program), h.control(page, 1017).text)
+        h.probe("settext", page, 1007, "編集した名前")
+        h.probe("settext", page, 1002, h.to_windows(newdir))
+        h.screenshot("edit_page2")
+        page, check, boxes = self.next_page(sheet, 1021)
+        self.assertEqual([], boxes)
+        h.screenshot("edit_page3")
+        page, done, boxes = self.next_page(sheet, 1024)
+        self.assertEqual([], boxes)
+        self.assertEqual("登録処理は正常に終了しました．", done.text)
+        h.click_control(sheet.hwnd, FINISH)
+        h.wait_until(lambda: h.probe("iconic", tool.main.hwnd).strip() == "0", 10)
+        tool.quit()
+
+        entry = os.path.join(self.folder, "編集.exe")
+        ini = os.path.join(entry, "tavro.ini")
+        with open(ini, "rb") as f:
+            raw = f.read()
+        expected = ("[data]\r\ndispname=編集した名前\r\nprogram=%s\r\ncmdline=-a\r\niconpath=\r\n"
+                    "orgicon=0\r\nworkdir=%s\r\n" % (h.to_windows(program), h.to_windows(newdir)))
+        self.assertEqual(expected.encode("cp932"), raw)
+        for lnk in (os.path.join(entry, "編集.exe.lnk"), os.path.join(self.startup, "編集.exe.lnk")):
+            self.check_link(lnk, h.to_windows(ini), h.to_windows(newdir), h.to_windows(program), "編集した名前")
+        self.assertEqual(["tavro.ini", "編集.exe.lnk"], sorted(os.listdir(entry)))
+
     def test_next_logon_starts_the_resident(self):
         program = self.add_program("logon.exe")
         tool = ToolSession(self.folder)
