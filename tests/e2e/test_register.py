@@ -212,11 +212,7 @@ class RegisterTest(unittest.TestCase):
     def test_document_and_shortcut_registrations(self):
         recorder = self.add_program("recorder.exe")
         # A document kind of its own, opened by the recorder.
-        for key, value in ((r"HKLM\Software\Classes\.tvdoc", "tavrotest.tvdoc"),
-                           (r"HKLM\Software\Classes\tavrotest.tvdoc\shell\open\command",
-                            '"%s" "%%1"' % h.to_windows(recorder))):
-            subprocess.run([h.WINELOADER, "reg", "add", key, "/ve", "/d", value, "/f"],
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        h.associate(".tvdoc", recorder)
         document = os.path.join(self.apps, "メモ 表.tvdoc")
         with open(document, "wb") as f:
             f.write(b"memo")
