@@ -246,6 +246,9 @@ LRESULT CEditPage::OnWizardNext()
         AfxMessageBox("アイコンファイルが指定されていません．", MB_OK, 0);
         return -1;
     }
+    if (!CheckStorableText(m_strDispName, "表示名称") || !CheckStorableText(m_strWorkDir, "作業ﾌｫﾙﾀﾞ") ||
+        !CheckStorableText(m_strCmdLine, "ｺﾏﾝﾄﾞﾗｲﾝ"))
+        return -1;
     // Only a test: an unreadable icon file is reported but does not hold the page.
     DestroyIcon(m_pSheet->LoadFileIcon(GetIconSource()));
 
@@ -257,6 +260,21 @@ LRESULT CEditPage::OnWizardNext()
     entry.m_strIconPath = m_strIconPath;
     entry.m_bOrgIcon = m_bOrgIcon;
     return CPropertyPage::OnWizardNext();
+}
+
+BOOL CEditPage::CheckStorableText(const CString& text, LPCSTR pszLabel)
+{
+    // The edit fields' limit counts characters on some systems, not bytes:
+    // the byte length is what the settings file can give back.
+    CString message;
+    if (text.GetLength() >= MAX_PATH)
+        message.Format("%sが長すぎます．259バイト以内にしてください．", pszLabel);
+    else if (!IsStorableProfileValue(text))
+        message.Format("%sにタブなどの制御文字は使えません．", pszLabel);
+    if (message.IsEmpty())
+        return TRUE;
+    AfxMessageBox(message, MB_OK, 0);
+    return FALSE;
 }
 
 HBRUSH CEditPage::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor)

@@ -58,6 +58,9 @@ protected:
 private:
     // The source of the icon that stands for the registration.
     LPCSTR GetIconSource() const;
+    // FALSE (reported, naming the field) for a text the settings file
+    // cannot keep whole: 260 bytes or more, or a control character.
+    static BOOL CheckStorableText(const CString& text, LPCSTR pszLabel);
 
     CEditPage(const CEditPage&);
     CEditPage& operator=(const CEditPage&);

@@ -135,6 +135,9 @@ BOOL CEntryPage::OnInitDialog()
 
 BOOL CEntryPage::OnSetActive()
 {
+    // Back leaves the page without reading it: the box itself holds the
+    // user's choice, which the exchange below must not undo.
+    m_bStartup = ::IsDlgButtonChecked(m_hWnd, IDC_CONFIRM_STARTUP) == BST_CHECKED;
     const CRegistEntry& entry = m_pSheet->m_entry;
     m_strProgram = entry.m_strProgram;
     m_strDispName = entry.m_strDispName;

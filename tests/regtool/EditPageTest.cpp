@@ -334,6 +334,44 @@ TEST_F(EditPageTest, TypedFieldsHoldWhatTheSettingsFileGivesBack)
     }
 }
 
+TEST_F(EditPageTest, TextsTheSettingsFileCannotKeepAreRefusedByName)
+{
+    // The limit counts characters where the edit keeps wide text: 200
+    // double-byte characters fit in the field but take 400 bytes.
+    std::string wide;
+    for (int i = 0; i < 200; ++i)
+        wide += "表";
+    struct Case {
+        int nId;
+        std::string text;
+        const char* pszMessage;
+    } cases[] = {
+        { 1007, wide, "表示名称が長すぎます．259バイト以内にしてください．" },
+        { 1002, "C:\\work\tdir", "作業ﾌｫﾙﾀﾞにタブなどの制御文字は使えません．" },
+        { 1001, wide, "ｺﾏﾝﾄﾞﾗｲﾝが長すぎます．259バイト以内にしてください．" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.nId);
+        ShowEditPageFor(Sub("App.exe"));
+        SendDlgItemMessageA(m_hPage, c.nId, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(c.text.c_str()));
+        m_boxes.Clear();
+        m_wizard.Press(PSBTN_NEXT);
+        EXPECT_EQ(c.pszMessage, m_boxes.LastText());
+        EXPECT_EQ(1u, m_boxes.Count()) << m_boxes.Texts();
+        EXPECT_EQ(1, m_wizard.CurrentIndex());
+        EXPECT_TRUE(m_sheet.m_entry.m_strDispName.IsEmpty());
+    }
+
+    // 259 bytes exactly are kept.
+    ShowEditPageFor(Sub("App.exe"));
+    std::string longest = wide.substr(0, 258) + "x";
+    SendDlgItemMessageA(m_hPage, 1007, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(longest.c_str()));
+    m_boxes.Clear();
+    m_wizard.Press(PSBTN_NEXT);
+    EXPECT_EQ(2, m_wizard.CurrentIndex()) << m_boxes.Texts();
+    EXPECT_EQ(longest, std::string(m_sheet.m_entry.m_strDispName));
+}
+
 TEST_F(EditPageTest, IconPathLooksLikeAnEditFieldOnlyWhileInUse)
 {
     ShowEditPageFor(Sub("App.exe"));

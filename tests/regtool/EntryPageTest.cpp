@@ -189,6 +189,29 @@ TEST_F(EntryPageTest, ClearedStartupBoxLeavesAnEarlierStartupShortcut)
     EXPECT_EQ("First", ReadLink(StartupLink("tvbCalc.exe")).description);
 }
 
+TEST_F(EntryPageTest, StartupChoiceSurvivesAWalkBackAndForth)
+{
+    MessageBoxRecorder boxes;
+    CRegistSheet sheet(RegistNew, NULL);
+    WizardDriver wizard(&sheet);
+    ASSERT_TRUE(wizard.Start());
+    sheet.m_entry = Entry(m_program, "Walk");
+    GoToPage(wizard, 1);
+    ASSERT_TRUE(wizard.Next());
+    ASSERT_EQ(131u, wizard.CurrentTemplate());
+    SetStartupBox(wizard, false);
+    ASSERT_TRUE(wizard.Back());
+    ASSERT_EQ(130u, wizard.CurrentTemplate());
+    ASSERT_TRUE(wizard.Next());
+    ASSERT_EQ(131u, wizard.CurrentTemplate());
+    EXPECT_EQ(BST_UNCHECKED, SendMessageA(wizard.PageControl(1021), BM_GETCHECK, 0, 0));
+    ASSERT_TRUE(wizard.Next());
+    ASSERT_EQ(132u, wizard.CurrentTemplate());
+    EXPECT_EQ(0u, boxes.Count()) << boxes.Texts();
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(StartupLink("tvbCalc.exe")));
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(ToolDir() + "tvbCalc.exe\\tavro.ini"));
+}
+
 TEST_F(EntryPageTest, AnotherProgramOfTheSameFileNameIsOverwrittenOnlyWhenConfirmed)
 {
     ASSERT_TRUE(m_temp.MakeFolder("A"));
