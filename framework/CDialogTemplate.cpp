@@ -1,7 +1,6 @@
 #include "CDialogTemplate.h"
 
 #include <cstring>
-#include <vector>
 
 namespace {
 
@@ -39,6 +38,14 @@ DWORD DwordAt(const BYTE* p, size_t nOffset)
     return dw;
 }
 
+// Offset after the UTF-16 string that starts at nOffset.
+size_t SkipString(const BYTE* p, size_t nOffset)
+{
+    while (WordAt(p, nOffset) != 0)
+        nOffset += sizeof(WORD);
+    return nOffset + sizeof(WORD);
+}
+
 // A menu, class or title field: 0x0000 (none), 0xFFFF and an ordinal, or a
 // NUL-terminated UTF-16 string. Returns the offset after it.
 size_t SkipSzOrOrd(const BYTE* p, size_t nOffset)
@@ -48,20 +55,7 @@ size_t SkipSzOrOrd(const BYTE* p, size_t nOffset)
         return nOffset + sizeof(WORD);
     if (w == 0xFFFF)
         return nOffset + 2 * sizeof(WORD);
-    while (WordAt(p, nOffset) != 0)
-        nOffset += sizeof(WORD);
-    return nOffset + sizeof(WORD);
-}
-
-// Offset after a UTF-16 string that starts at nOffset; the string goes to face.
-size_t ReadString(const BYTE* p, size_t nOffset, std::wstring& text)
-{
-    text.clear();
-    for (WORD w = WordAt(p, nOffset); w != 0; w = WordAt(p, nOffset)) {
-        text += static_cast<wchar_t>(w);
-        nOffset += sizeof(WORD);
-    }
-    return nOffset + sizeof(WORD);
+    return SkipString(p, nOffset);
 }
 
 TemplateLayout ReadLayout(const BYTE* p)
@@ -79,8 +73,7 @@ TemplateLayout ReadLayout(const BYTE* p)
     layout.nFontStart = nOffset;
     if (layout.bHasFont) {
         nOffset += layout.bExtended ? 6 : 2;   // size, and weight, italic, charset
-        std::wstring face;
-        nOffset = ReadString(p, nOffset, face);
+        nOffset = SkipString(p, nOffset);
     }
     layout.nItemsStart = AlignDword(nOffset);
 
@@ -97,24 +90,24 @@ TemplateLayout ReadLayout(const BYTE* p)
     return layout;
 }
 
-// The font fields of a template in the form (plain or extended) given.
-std::vector<BYTE> EncodeFont(const CDialogTemplate::Font& font, bool bExtended)
+// Bytes of the font fields of a template in the form (plain or extended) given.
+size_t FontSize(const CDialogTemplate::Font& font, bool bExtended)
 {
-    std::vector<BYTE> bytes;
-    bytes.push_back(LOBYTE(font.wPointSize));
-    bytes.push_back(HIBYTE(font.wPointSize));
+    return (bExtended ? 6 : 2) + (static_cast<size_t>(font.face.GetLength()) + 1) * sizeof(WORD);
+}
+
+// Writes the font fields at p.
+void WriteFont(BYTE* p, const CDialogTemplate::Font& font, bool bExtended)
+{
+    std::memcpy(p, &font.wPointSize, sizeof(WORD));
+    p += sizeof(WORD);
     if (bExtended) {
-        bytes.push_back(LOBYTE(font.wWeight));
-        bytes.push_back(HIBYTE(font.wWeight));
-        bytes.push_back(font.bItalic);
-        bytes.push_back(font.bCharSet);
+        std::memcpy(p, &font.wWeight, sizeof(WORD));
+        p[2] = font.bItalic;
+        p[3] = font.bCharSet;
+        p += 4;
     }
-    for (size_t i = 0; i <= font.face.size(); ++i) {
-        WORD w = i < font.face.size() ? static_cast<WORD>(font.face[i]) : 0;
-        bytes.push_back(LOBYTE(w));
-        bytes.push_back(HIBYTE(w));
-    }
-    return bytes;
+    std::memcpy(p, font.face.GetString(), (static_cast<size_t>(font.face.GetLength()) + 1) * sizeof(WORD));
 }
 
 }  // namespace
@@ -145,7 +138,15 @@ BOOL CDialogTemplate::GetFont(const void* pTemplate, Font& font)
         font.bCharSet = p[nOffset + 3];
         nOffset += 4;
     }
-    ReadString(p, nOffset, font.face);
+    // The face is copied per character: the template need not be aligned.
+    WCHAR face[LF_FACESIZE];
+    size_t n = 0;
+    for (WORD w = WordAt(p, nOffset); w != 0 && n + 1 < LF_FACESIZE; w = WordAt(p, nOffset)) {
+        face[n++] = static_cast<WCHAR>(w);
+        nOffset += sizeof(WORD);
+    }
+    face[n] = 0;
+    font.face = face;
     return TRUE;
 }
 
@@ -164,13 +165,32 @@ BOOL CDialogTemplate::SetFont(void* pTemplate, const Font& font)
     // Header and title as they are, the new font, then the controls from a
     // DWORD boundary: each control's own alignment counts from the template's
     // start, so the block keeps it when it moves by a multiple of four.
-    std::vector<BYTE> result(p, p + layout.nFontStart);
-    std::vector<BYTE> fontBytes = EncodeFont(font, layout.bExtended);
-    result.insert(result.end(), fontBytes.begin(), fontBytes.end());
-    result.resize(AlignDword(result.size()), 0);
-    result.insert(result.end(), p + layout.nItemsStart, p + layout.nEnd);
-    if (result.size() > layout.nEnd)
+    size_t nFontEnd = layout.nFontStart + FontSize(font, layout.bExtended);
+    size_t nItemsStart = AlignDword(nFontEnd);
+    size_t nItemsSize = layout.nEnd - layout.nItemsStart;
+    if (nItemsStart + nItemsSize > layout.nEnd)
         return FALSE;
-    std::memcpy(p, &result[0], result.size());
+    // Controls first: the new font may be longer than the old one and would
+    // overwrite them; the old font's bytes are not needed any more.
+    std::memmove(p + nItemsStart, p + layout.nItemsStart, nItemsSize);
+    WriteFont(p + layout.nFontStart, font, layout.bExtended);
+    std::memset(p + nFontEnd, 0, nItemsStart - nFontEnd);
     return TRUE;
+}
+
+CDialogTemplate::FaceName& CDialogTemplate::FaceName::operator=(LPCWSTR psz)
+{
+    int n = 0;
+    for (; psz && psz[n] != 0 && n + 1 < LF_FACESIZE; ++n)
+        m_sz[n] = psz[n];
+    // A cut never leaves half a surrogate pair.
+    if (n > 0 && n + 1 == LF_FACESIZE && IS_HIGH_SURROGATE(m_sz[n - 1]))
+        --n;
+    m_sz[n] = 0;
+    return *this;
+}
+
+bool CDialogTemplate::FaceName::operator==(LPCWSTR psz) const
+{
+    return psz && lstrcmpW(m_sz, psz) == 0;
 }

@@ -5,17 +5,30 @@
 
 #include "AfxTypes.h"
 
-#include <string>
-
 class CDialogTemplate
 {
 public:
+    // A font's face name. The system takes at most LF_FACESIZE - 1 characters
+    // of a template's face (LOGFONT holds no more), and so does this.
+    class FaceName
+    {
+    public:
+        FaceName(LPCWSTR psz = L"") { *this = psz; }
+        FaceName& operator=(LPCWSTR psz);
+        bool operator==(LPCWSTR psz) const;
+        LPCWSTR GetString() const { return m_sz; }
+        int GetLength() const { return lstrlenW(m_sz); }
+
+    private:
+        WCHAR m_sz[LF_FACESIZE];
+    };
+
     struct Font {
         WORD wPointSize;
         WORD wWeight;
         BYTE bItalic;
         BYTE bCharSet;
-        std::wstring face;
+        FaceName face;
     };
 
     // The font of the dialog resource nIDTemplate; FALSE when the resource is

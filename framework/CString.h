@@ -4,30 +4,35 @@
 #pragma once
 
 #include "AfxTypes.h"
-#include <string>
 
+// The text lives in one heap block that grows geometrically; an empty string
+// owns no block and shows a shared empty text.
 class CString
 {
 public:
-    CString() {}
-    CString(const CString& other) : m_str(other.m_str) {}
-    CString(LPCSTR psz) : m_str(psz ? psz : "") {}
+    CString() : m_pch(EmptyText()), m_nLength(0), m_nAlloc(0) {}
+    CString(const CString& other);
+    CString(CString&& other);
+    CString(LPCSTR psz);
     CString(LPCSTR pch, int nLength);
     CString(char ch, int nRepeat = 1);
+    ~CString();
 
     CString& operator=(const CString& other);
+    CString& operator=(CString&& other);
     CString& operator=(LPCSTR psz);
     CString& operator=(char ch);
     CString& operator+=(const CString& other);
     CString& operator+=(LPCSTR psz);
     CString& operator+=(char ch);
 
-    operator LPCSTR() const { return m_str.c_str(); }
-    LPCSTR GetString() const { return m_str.c_str(); }
-    int GetLength() const { return static_cast<int>(m_str.size()); }
-    BOOL IsEmpty() const { return m_str.empty(); }
-    void Empty() { m_str.clear(); }
-    char GetAt(int nIndex) const { return m_str[static_cast<size_t>(nIndex)]; }
+    operator LPCSTR() const { return m_pch; }
+    LPCSTR GetString() const { return m_pch; }
+    int GetLength() const { return m_nLength; }
+    BOOL IsEmpty() const { return m_nLength == 0; }
+    // Keeps the block for reuse; the destructor releases it.
+    void Empty() { SetLength(0); }
+    char GetAt(int nIndex) const { return m_pch[nIndex]; }
 
     // Byte-wise comparison (like strcmp) and the code page's case-blind one.
     int Compare(LPCSTR psz) const;
@@ -59,7 +64,22 @@ public:
     int CharLengthAt(int nIndex) const;
 
 private:
-    std::string m_str;
+    static LPSTR EmptyText();
+    // Makes room for nLength bytes and the terminator, keeping the text.
+    void Reserve(int nLength);
+    int BlockSizeFor(int nLength) const;
+    // Moves the text into a new block with room for nLength bytes, with
+    // nTail bytes from pchTail appended.
+    void Grow(int nLength, LPCSTR pchTail, int nTail);
+    // Sets the length and writes the terminator (room must be there).
+    void SetLength(int nLength);
+    void Assign(LPCSTR pch, int nLength);
+    void Append(LPCSTR pch, int nLength);
+    void Release();
+
+    LPSTR m_pch;     // the text, NUL-terminated; EmptyText() while m_nAlloc is 0
+    int m_nLength;   // bytes before the terminator
+    int m_nAlloc;    // bytes of the block, terminator included; 0 for none
 };
 
 CString operator+(const CString& a, const CString& b);

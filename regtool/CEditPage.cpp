@@ -10,7 +10,6 @@
 #include "resource.h"
 
 #include <cderr.h>
-#include <vector>
 
 CEditPage::CEditPage()
     : CPropertyPage(IDD_EDITPAGE)
@@ -119,25 +118,22 @@ CString CEditPage::GetLongPathForm(LPCSTR pszPath)
 {
     CString path(pszPath);
     // Separators found per character: a trail byte 0x5C (表, ソ) is no separator.
-    std::vector<int> separators;
-    for (int i = 0; i < path.GetLength(); i += path.CharLengthAt(i)) {
-        if (path.GetAt(i) == '\\')
-            separators.push_back(i);
-    }
-
     CString result;
-    int nStart = 0;
-    if (!separators.empty()) {
-        // The root (such as C:\) is taken as it is.
-        result = path.Left(separators[0] + 1);
-        nStart = separators[0] + 1;
-        for (size_t k = 1; k < separators.size(); ++k) {
-            int nEnd = separators[k];
-            result += FindStoredName(path.Left(nEnd), path.Mid(nStart, nEnd - nStart));
+    int nStart = -1;
+    for (int i = 0; i < path.GetLength(); i += path.CharLengthAt(i)) {
+        if (path.GetAt(i) != '\\')
+            continue;
+        if (nStart < 0) {
+            // The root (such as C:\) is taken as it is.
+            result = path.Left(i + 1);
+        } else {
+            result += FindStoredName(path.Left(i), path.Mid(nStart, i - nStart));
             result += '\\';
-            nStart = nEnd + 1;
         }
+        nStart = i + 1;
     }
+    if (nStart < 0)
+        nStart = 0;
     result += FindStoredName(path, path.Mid(nStart));
     return result;
 }

@@ -7,7 +7,6 @@
 #include "resource.h"
 
 #include <cderr.h>
-#include <vector>
 
 CNewFirst::CNewFirst()
     : CPropertyPage(IDD_NEWFIRST)
@@ -147,12 +146,13 @@ BOOL CNewFirst::ReadDroppedPath(HDROP hDrop, CString& path)
         ReportPathTooLong();
         return FALSE;
     }
-    std::vector<char> buffer(MAX_PATH, '\0');
-    UINT nCopied = DragQueryFileA(hDrop, 0, &buffer[0], MAX_PATH);
+    CString buffer;
+    UINT nCopied = DragQueryFileA(hDrop, 0, buffer.GetBuffer(MAX_PATH), MAX_PATH);
+    buffer.ReleaseBuffer();
     if (nCopied == 0xFFFFFFFF || nCopied == 0) {
         AfxMessageBox("Drag Error", MB_OK, 0);
         return FALSE;
     }
-    path = &buffer[0];
+    path = buffer;
     return CheckPathLength(path);
 }

@@ -86,6 +86,71 @@ TEST(CString, BufferRoundTrip)
     s.ReleaseBuffer();
     EXPECT_EQ(3, s.GetLength());
     EXPECT_STREQ("abc", s);
+
+    // A smaller request keeps the text; a longer release is held to it.
+    CString path("C:\\表");
+    p = path.GetBuffer(1);
+    EXPECT_STREQ("C:\\表", p);
+    path.ReleaseBuffer(100);
+    EXPECT_STREQ("C:\\表", path);
+    // A buffer of an empty string is writable too.
+    CString empty;
+    empty.GetBuffer(0)[0] = '\0';
+    empty.ReleaseBuffer();
+    EXPECT_TRUE(empty.IsEmpty());
+}
+
+TEST(CString, GrowsWithoutLosingDoubleByteText)
+{
+    CString s;
+    for (int i = 0; i < 1000; ++i)
+        s += "表";                        // 95 5C: a trail byte equal to '\\'
+    s += 'a';
+    ASSERT_EQ(2001, s.GetLength());
+    EXPECT_EQ(-1, s.Find('\\'));
+    EXPECT_EQ(2000, s.ReverseFind('a'));
+    EXPECT_EQ(2, s.Find("表", 1));        // offset 1 is a trail byte: no match there
+
+    // The source of an append or assignment may be the string itself.
+    CString twice("ソ\\");
+    twice += twice;
+    twice += twice;
+    EXPECT_STREQ("ソ\\ソ\\ソ\\ソ\\", twice);
+    twice = twice.GetString() + 3;
+    EXPECT_STREQ("ソ\\ソ\\ソ\\", twice);
+    twice = twice.Mid(3);
+    EXPECT_STREQ("ソ\\ソ\\", twice);
+
+    // A counted copy keeps every byte, an embedded NUL and what follows it.
+    CString counted("a\0表", 4);
+    EXPECT_EQ(4, counted.GetLength());
+    EXPECT_EQ(static_cast<char>(0x95), counted.GetAt(2));
+
+    CString kept(s);
+    s.Empty();
+    s += "x";
+    EXPECT_STREQ("x", s);
+    EXPECT_EQ(2001, kept.GetLength());
+}
+
+TEST(CString, FormatsLongTextsAndItsOwnText)
+{
+    CString line;
+    for (int i = 0; i < 3000; ++i)
+        line += "ソ";
+    CString f;
+    f.Format("%s:%d:%s", line.GetString(), -42, "能");
+    ASSERT_EQ(6000 + 5 + 2, f.GetLength());
+    EXPECT_STREQ(":-42:能", f.Right(7));
+
+    CString self("予");
+    self.Format("%s(%s)", self.GetString(), self.GetString());
+    EXPECT_STREQ("予(予)", self);
+    self.Format("%s", "");
+    EXPECT_TRUE(self.IsEmpty());
+    CString padded;
+    padded.Format("%05u|%-3s|%x", 42u, "a", 255u);
+    EXPECT_STREQ("00042|a  |ff", padded);
 }
 
 TEST(Arrays, GrowAndEmpty)
@@ -95,6 +160,17 @@ TEST(Arrays, GrowAndEmpty)
     EXPECT_EQ(1, names.Add("表"));
     EXPECT_EQ(2, names.GetSize());
     EXPECT_STREQ("表", names[1]);
+    // Adding one of its own elements while the storage grows.
+    for (int i = 2; i < 1000; ++i)
+        names.Add(names[i - 1]);
+    ASSERT_EQ(1000, names.GetSize());
+    EXPECT_STREQ("表", names[999]);
+    CStringArray copy(names);
+    copy[0] = "z";
+    names.RemoveAll();
+    EXPECT_TRUE(names.IsEmpty());
+    EXPECT_STREQ("z", copy[0]);
+    EXPECT_STREQ("表", copy[999]);
 
     CPtrArray ptrs;
     int x = 0;
@@ -102,6 +178,17 @@ TEST(Arrays, GrowAndEmpty)
     EXPECT_EQ(3, ptrs.GetSize());
     EXPECT_EQ(nullptr, ptrs[0]);
     EXPECT_EQ(&x, ptrs[2]);
+    for (INT_PTR i = 3; i < 100; ++i)
+        EXPECT_EQ(i, ptrs.Add(reinterpret_cast<void*>(i)));
+    ptrs.RemoveAt(3, 90);               // 3..92 go, 93..99 move down
+    ASSERT_EQ(10, ptrs.GetSize());
+    EXPECT_EQ(reinterpret_cast<void*>(93), ptrs[3]);
+    ptrs.RemoveAt(8, 100);              // the rest from 8 on
+    EXPECT_EQ(8, ptrs.GetSize());
+    CPtrArray ptrCopy(ptrs);
     ptrs.SetSize(0, -1);
     EXPECT_EQ(0, ptrs.GetSize());
+    EXPECT_EQ(&x, ptrCopy[2]);
+    ptrCopy.SetSize(12);
+    EXPECT_EQ(nullptr, ptrCopy[11]);
 }
