@@ -1,4 +1,5 @@
 #include "CEditFirst.h"
+#include "PreviewIcon.h"
 #include "CDC.h"
 #include "CDataExchange.h"
 #include "CRegistSheet.h"
@@ -118,18 +119,7 @@ void CEditFirst::OnSelchangeEntryList()
     line.Format("%s(%s)", pEntry->m_strDispName.GetString(), pEntry->m_strProgram.GetString());
     m_staticSelected.SetWindowText(line);
     const CString& iconSource = pEntry->m_bOrgIcon ? pEntry->m_strIconPath : pEntry->m_strProgram;
-    ShowPreviewIcon(CRegistSheet::LoadFileIcon(iconSource));
-}
-
-void CEditFirst::ShowPreviewIcon(HICON hIcon)
-{
-    // The control shows the new icon before the old one is released, so it
-    // never paints a destroyed handle.
-    HICON hOld = m_hPreviewIcon;
-    m_hPreviewIcon = hIcon;
-    m_staticIcon.SetIcon(hIcon);
-    if (hOld && hOld != hIcon)
-        DestroyIcon(hOld);
+    ShowOwnedIcon(m_staticIcon, m_hPreviewIcon, CRegistSheet::LoadFileIcon(iconSource));
 }
 
 LRESULT CEditFirst::OnWizardNext()
@@ -163,10 +153,6 @@ HBRUSH CEditFirst::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor)
 
 void CEditFirst::OnDestroy()
 {
-    if (m_hPreviewIcon) {
-        m_staticIcon.SetIcon(NULL);
-        DestroyIcon(m_hPreviewIcon);
-        m_hPreviewIcon = NULL;
-    }
+    ReleaseOwnedIcon(m_staticIcon, m_hPreviewIcon);
     CPropertyPage::OnDestroy();
 }

@@ -49,7 +49,6 @@ protected:
 private:
     // The record of the selected line, or NULL (no selection, placeholder).
     CRegistEntry* GetSelectedEntry() const;
-    void ShowPreviewIcon(HICON hIcon);
 
     CEditFirst(const CEditFirst&);
     CEditFirst& operator=(const CEditFirst&);

@@ -1,4 +1,5 @@
 #include "CEditPage.h"
+#include "PreviewIcon.h"
 #include "AfxMessageBox.h"
 #include "CDC.h"
 #include "CDataExchange.h"
@@ -146,19 +147,9 @@ LPCSTR CEditPage::GetIconSource() const
     return m_bOrgIcon ? m_strIconPath : m_strProgram;
 }
 
-void CEditPage::SetPreviewIcon(HICON hIcon)
-{
-    // Show the new icon before releasing the old one, so that the control
-    // never holds a released handle.
-    m_staticIcon.SetIcon(hIcon);
-    if (m_hPreviewIcon)
-        DestroyIcon(m_hPreviewIcon);
-    m_hPreviewIcon = hIcon;
-}
-
 void CEditPage::UpdateIconPreview()
 {
-    SetPreviewIcon(m_pSheet->LoadFileIcon(GetIconSource()));
+    ShowOwnedIcon(m_staticIcon, m_hPreviewIcon, m_pSheet->LoadFileIcon(GetIconSource()));
     UpdateIconControls();
 }
 
@@ -283,10 +274,6 @@ HBRUSH CEditPage::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor)
 
 void CEditPage::OnDestroy()
 {
-    if (m_hPreviewIcon) {
-        m_staticIcon.SetIcon(NULL);
-        DestroyIcon(m_hPreviewIcon);
-        m_hPreviewIcon = NULL;
-    }
+    ReleaseOwnedIcon(m_staticIcon, m_hPreviewIcon);
     CPropertyPage::OnDestroy();
 }

@@ -58,8 +58,6 @@ protected:
 private:
     // The source of the icon that stands for the registration.
     LPCSTR GetIconSource() const;
-    // Shows hIcon in the preview and releases the icon shown before.
-    void SetPreviewIcon(HICON hIcon);
 
     CEditPage(const CEditPage&);
     CEditPage& operator=(const CEditPage&);

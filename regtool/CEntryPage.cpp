@@ -1,4 +1,5 @@
 #include "CEntryPage.h"
+#include "PreviewIcon.h"
 #include "AfxMessageBox.h"
 #include "CDataExchange.h"
 #include "CRegistSheet.h"
@@ -140,7 +141,7 @@ BOOL CEntryPage::OnSetActive()
     m_strCmdLine = entry.m_strCmdLine;
     m_strWorkDir = entry.m_strWorkDir;
     UpdateData(FALSE);
-    ShowPreviewIcon(CRegistSheet::LoadFileIcon(GetIconSource()));
+    ShowOwnedIcon(m_staticIcon, m_hPreviewIcon, CRegistSheet::LoadFileIcon(GetIconSource()));
     return CPropertyPage::OnSetActive();
 }
 
@@ -150,24 +151,9 @@ CString CEntryPage::GetIconSource() const
     return entry.m_bOrgIcon ? entry.m_strIconPath : m_strProgram;
 }
 
-void CEntryPage::ShowPreviewIcon(HICON hIcon)
-{
-    // Show the new icon before releasing the old one, so the control never
-    // paints a destroyed handle.
-    HICON hOld = m_hPreviewIcon;
-    m_hPreviewIcon = hIcon;
-    m_staticIcon.SetIcon(hIcon);
-    if (hOld && hOld != hIcon)
-        DestroyIcon(hOld);
-}
-
 void CEntryPage::OnDestroy()
 {
-    if (m_hPreviewIcon) {
-        m_staticIcon.SetIcon(NULL);
-        DestroyIcon(m_hPreviewIcon);
-        m_hPreviewIcon = NULL;
-    }
+    ReleaseOwnedIcon(m_staticIcon, m_hPreviewIcon);
     CPropertyPage::OnDestroy();
 }
 
@@ -231,7 +217,7 @@ int CEntryPage::CommitEntry()
 
     CString arguments;
     arguments.Format("/INI=%s", paths.iniPath.GetString());
-    result = CreateEntryLink(paths.linkPath, paths.entryFolder, arguments);
+    result = WriteLink(paths.linkPath, paths.entryFolder, arguments);
     if (result != 0) {
         AfxMessageBox("ショートカットが作成出来ません．", MB_OK, 0);
         return result;
@@ -287,7 +273,7 @@ BOOL CEntryPage::BuildCommitPaths(CommitPaths& paths)
     return TRUE;
 }
 
-int CEntryPage::CreateEntryLink(LPCSTR pszLinkPath, LPCSTR pszEntryFolder, LPCSTR pszArguments)
+int CEntryPage::WriteLink(LPCSTR pszLinkPath, LPCSTR pszEntryFolder, LPCSTR pszArguments)
 {
     HRESULT hrInit = CoInitialize(NULL);
     IShellLinkA* pLink = NULL;
@@ -307,22 +293,12 @@ int CEntryPage::CreateEntryLink(LPCSTR pszLinkPath, LPCSTR pszEntryFolder, LPCST
 
 int CEntryPage::CreateStartupLink(LPCSTR pszLinkName, LPCSTR pszEntryFolder, LPCSTR pszArguments)
 {
-    HRESULT hrInit = CoInitialize(NULL);
-    IShellLinkA* pLink = NULL;
+    CString linkPath = GetStartupFolder();
     BOOL bSaved = FALSE;
-    HRESULT hr = CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                  reinterpret_cast<void**>(&pLink));
-    if (SUCCEEDED(hr) && pLink) {
-        SetLinkProperties(pLink, pszEntryFolder, pszArguments);
-        CString linkPath = GetStartupFolder();
-        if (!linkPath.IsEmpty()) {
-            AppendName(linkPath, pszLinkName);
-            bSaved = !IsTooLong(linkPath) && SUCCEEDED(SaveLink(pLink, linkPath));
-        }
-        pLink->Release();
+    if (!linkPath.IsEmpty()) {
+        AppendName(linkPath, pszLinkName);
+        bSaved = !IsTooLong(linkPath) && WriteLink(linkPath, pszEntryFolder, pszArguments) == 0;
     }
-    if (SUCCEEDED(hrInit))
-        CoUninitialize();
     if (!bSaved) {
         AfxMessageBox("スタートアップに登録できませんでした", MB_OK, 0);
         return ResultStartupFailed;

@@ -74,8 +74,9 @@ private:
     void SetLinkProperties(IShellLinkA* pLink, LPCSTR pszEntryFolder, LPCSTR pszArguments);
     // Saves the link object to pszPath; the HRESULT of the failing step.
     HRESULT SaveLink(IShellLinkA* pLink, LPCSTR pszPath);
-    // Writes the shortcut in the entry folder; 0 or the failing code.
-    int CreateEntryLink(LPCSTR pszLinkPath, LPCSTR pszEntryFolder, LPCSTR pszArguments);
+    // Writes a shortcut to the resident at pszLinkPath; 0, ResultNoLinkObject
+    // or the failing HRESULT.
+    int WriteLink(LPCSTR pszLinkPath, LPCSTR pszEntryFolder, LPCSTR pszArguments);
     // The user's Startup folder; empty when the platform has none.
     CString GetStartupFolder();
     // FALSE when the entry folder's settings file belongs to another program
@@ -83,7 +84,6 @@ private:
     BOOL ConfirmOverwrite(LPCSTR pszIniPath);
     // The icon that stands for the working entry.
     CString GetIconSource() const;
-    void ShowPreviewIcon(HICON hIcon);
 
     CEntryPage(const CEntryPage&);
     CEntryPage& operator=(const CEntryPage&);

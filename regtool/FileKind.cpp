@@ -3,6 +3,8 @@
 #include "CWinApp.h"
 
 #include <cstring>
+#include <objbase.h>
+#include <shlobj.h>
 
 // Highest value FindExecutableA gives for a failure; anything above is the
 // instance handle of a found program.
@@ -69,17 +71,54 @@ CString GetPathPart(LPCSTR pszPath, PathPart part)
     return CString();
 }
 
-int FindAssociatedProgram(LPCSTR pszPath, char* pszResult)
+// The file a shortcut starts, as the shell would start it; FALSE when the
+// shortcut cannot be read or names no file (a link to a virtual folder).
+static BOOL ReadShortcutTarget(LPCSTR pszLink, char* pszTarget)
 {
-    ZeroMemory(pszResult, kAssocResultSize);
-    if (!FitsPathBuffer(pszPath))
-        return 0;
+    WCHAR wideLink[MAX_PATH] = { 0 };
+    if (MultiByteToWideChar(CP_ACP, 0, pszLink, -1, wideLink, MAX_PATH) == 0)
+        return FALSE;
+    HRESULT hrInit = CoInitialize(NULL);
+    BOOL bRead = FALSE;
+    IShellLinkA* pLink = NULL;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                   reinterpret_cast<void**>(&pLink)))) {
+        IPersistFile* pFile = NULL;
+        if (SUCCEEDED(pLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&pFile)))) {
+            WIN32_FIND_DATAA fd;
+            bRead = SUCCEEDED(pFile->Load(wideLink, STGM_READ)) &&
+                    pLink->GetPath(pszTarget, MAX_PATH, &fd, 0) == S_OK && pszTarget[0] != '\0';
+            pFile->Release();
+        }
+        pLink->Release();
+    }
+    if (SUCCEEDED(hrInit))
+        CoUninitialize();
+    return bRead;
+}
+
+static int FindExecutableOf(LPCSTR pszPath, char* pszResult)
+{
     CString file = GetPathPart(pszPath, PathNameExt);
     CString folder = GetPathPart(pszPath, PathDriveDir);
     HINSTANCE hResult = FindExecutableA(file, folder, pszResult);
     // The platform writes at most MAX_PATH bytes; keep the result terminated all the same.
     pszResult[kAssocResultSize - 1] = '\0';
     return static_cast<int>(reinterpret_cast<INT_PTR>(hResult));
+}
+
+int FindAssociatedProgram(LPCSTR pszPath, char* pszResult)
+{
+    ZeroMemory(pszResult, kAssocResultSize);
+    if (!FitsPathBuffer(pszPath))
+        return 0;
+    // The shell's associations know nothing of shortcuts (the lookup answers
+    // "no association"): the program of a shortcut is the one it starts, its
+    // target itself or the target's associated program.
+    char szTarget[MAX_PATH] = { 0 };
+    if (lstrcmpiA(GetPathPart(pszPath, PathExt), ".LNK") == 0 && ReadShortcutTarget(pszPath, szTarget))
+        return FindExecutableOf(szTarget, pszResult);
+    return FindExecutableOf(pszPath, pszResult);
 }
 
 BOOL ReportFindExecutableError(int nCode)

@@ -18,8 +18,9 @@ const int kAssocResultSize = MAX_PATH;
 // The part of the path as _splitpath divides it, walked per character of the
 // code page; "" for a path of 260 bytes or more.
 CString GetPathPart(LPCSTR pszPath, PathPart part);
-// FindExecutableA on the path; pszResult must hold kAssocResultSize bytes and
-// is zero-filled first. A path of 260 bytes or more is not looked up: 0.
+// FindExecutableA on the path (for a shortcut: on the file it starts);
+// pszResult must hold kAssocResultSize bytes and is zero-filled first. A path
+// of 260 bytes or more is not looked up: 0.
 int FindAssociatedProgram(LPCSTR pszPath, char* pszResult);
 // TRUE when the code is a failure (its message has been shown): every code
 // from 0 to 32. Above 32 the lookup found a program: FALSE, no message.

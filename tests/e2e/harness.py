@@ -84,6 +84,16 @@ def install_tool(name):
     return folder
 
 
+def associate(ext, program_unix):
+    """Makes the shell open files of the extension (".html") with the program."""
+    progid = "tavrotest" + ext
+    for key, value in ((r"HKLM\Software\Classes\%s" % ext, progid),
+                       (r"HKLM\Software\Classes\%s\shell\open\command" % progid,
+                        '"%s" "%%1"' % to_windows(program_unix))):
+        subprocess.run([WINELOADER, "reg", "add", key, "/ve", "/d", value, "/f"],
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
 # ---- processes ---------------------------------------------------------
 
 _started = []

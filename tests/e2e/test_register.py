@@ -42,7 +42,7 @@ class RegisterTest(unittest.TestCase):
         shutil.copy2(h.ARGS.recorder, path)
         return path
 
-    def register(self, tool, program_unix, workdir="", cmdline="", dispname=None, startup=True):
+    def register(self, tool, program_unix, workdir="", cmdline="", dispname=None, startup=True, shots=True):
         """Runs the new-registration wizard through to its end; returns the page texts seen."""
         tool.press(1015)
         sheet = tool.wizard()
@@ -52,37 +52,57 @@ class RegisterTest(unittest.TestCase):
         found = h.wait_until(lambda: file_dialog({sheet.hwnd, tool.main.hwnd}), 10)
         self.assertIsNotNone(found, "file dialog did not open")
         dialog, field = found
-        h.screenshot("register_filedialog")
+        shots and h.screenshot("register_filedialog")
         h.probe("settext", dialog.hwnd, field, h.to_windows(program_unix))
         h.click_control(dialog.hwnd, 1)
         self.assertTrue(h.wait_until(lambda: h.control(page, 1016).text == h.to_windows(program_unix), 10),
                         "the chosen file is not shown")
-        h.screenshot("register_page1")
-        h.click_control(sheet.hwnd, NEXT)
-        page, disp = wait_page_text(sheet, 1007)
+        shots and h.screenshot("register_page1")
+        page, disp, boxes = self.next_page(sheet, 1007)
+        # The association lookup of documents may have had something to say.
+        seen = {"boxes": boxes}
         h.wait_until(lambda: h.control(page, 1007).text, 5)
-        seen = {"default_dispname": h.control(page, 1007).text}
+        seen["default_dispname"] = h.control(page, 1007).text
+        seen["orgicon"] = h.control(page, 1008).checked
+        seen["iconpath"] = h.control(page, 1009).text
         if dispname is not None:
             h.probe("settext", page, 1007, dispname)
         if workdir:
             h.probe("settext", page, 1002, workdir)
         if cmdline:
             h.probe("settext", page, 1001, cmdline)
-        h.screenshot("register_page2")
-        h.click_control(sheet.hwnd, NEXT)
-        page, check = wait_page_text(sheet, 1021)
+        shots and h.screenshot("register_page2")
+        page, check, seen["boxes_at_next"] = self.next_page(sheet, 1021)
         seen["startup_checked"] = check.checked
         if not startup:
             h.click_control(page, 1021)
-        h.screenshot("register_page3")
+        shots and h.screenshot("register_page3")
         h.click_control(sheet.hwnd, NEXT)
         page, done = wait_page_text(sheet, 1024)
         seen["done"] = done.text
         seen["finish"] = h.control(sheet.hwnd, FINISH).text
-        h.screenshot("register_page4")
+        shots and h.screenshot("register_page4")
         h.click_control(sheet.hwnd, FINISH)
         h.wait_until(lambda: h.probe("iconic", tool.main.hwnd).strip() == "0", 10)
         return seen
+
+    def next_page(self, sheet, control_id):
+        """Presses Next and waits for the page that holds control_id, answering
+        the message boxes met on the way; returns the page, the control and the
+        boxes' texts."""
+        h.click_control(sheet.hwnd, NEXT)
+        texts = []
+
+        def arrived():
+            for box, text in h.message_boxes():
+                texts.append(text)
+                h.screenshot("register_box_%d" % len(texts))
+                h.close_box(box)
+                h.wait_until(lambda: box.hwnd not in [b.hwnd for b, _t in h.message_boxes()], 5)
+            return wait_page_text(sheet, control_id, 0.3)
+        found = h.wait_until(arrived, 15)
+        self.assertIsNotNone(found, "page with %d not reached; boxes: %s" % (control_id, texts))
+        return found[0], found[1], texts
 
     def check_link(self, lnk, ini_windows, workdir_windows, icon_windows, dispname):
         props = h.read_link(lnk)
@@ -170,6 +190,124 @@ class RegisterTest(unittest.TestCase):
                          {n: open(os.path.join(other_entry, n), "rb").read() for n in os.listdir(other_entry)})
         self.assertIsNone(resident.poll(), "the resident of the deleted registration ended")
         tool.quit()
+
+    def launch_from_tray(self, lnk_unix):
+        """Opens the entry shortcut through the shell, as the user or the next
+        logon does, and double-clicks the icon of the resident it starts."""
+        watcher = h.TrayWatcher()
+        subprocess.run([h.WINELOADER, "start", h.to_windows(lnk_unix)], stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL, timeout=60)
+        pos = watcher.wait_new_icon()
+        h.screenshot("kinds_tray")
+        self.assertIsNotNone(pos, "the registration's icon did not appear; boxes: %s" % h.message_boxes())
+        log = os.path.join(self.apps, "recorder.log")
+        if os.path.exists(log):
+            os.remove(log)
+        h.mouse_click(pos[0], pos[1], double=True)
+        self.assertTrue(h.wait_until(lambda: os.path.exists(log), 10), "nothing was started")
+        time.sleep(0.5)
+        with open(log, "rb") as f:
+            return f.read().decode("cp932")
+
+    def test_document_and_shortcut_registrations(self):
+        recorder = self.add_program("recorder.exe")
+        # A document kind of its own, opened by the recorder.
+        h.associate(".tvdoc", recorder)
+        document = os.path.join(self.apps, "メモ 表.tvdoc")
+        with open(document, "wb") as f:
+            f.write(b"memo")
+        workdir = os.path.join(self.apps, "作業")
+        os.makedirs(workdir)
+        shortcut = os.path.join(self.apps, "近道.lnk")
+        self.assertEqual("", h.probe("makelink", h.to_windows(shortcut), h.to_windows(recorder),
+                                     '"from link" 1', h.to_windows(workdir)).strip())
+        self.assertTrue(os.path.exists(shortcut))
+
+        tool = ToolSession(self.folder)
+        seen = self.register(tool, document, shots=False)
+        self.assertEqual([], seen["boxes"] + seen["boxes_at_next"])
+        self.assertEqual("メモ 表.tvdoc", seen["default_dispname"])
+        # A document stands in the tray with its program's icon.
+        self.assertEqual(1, seen["orgicon"])
+        self.assertEqual(h.to_windows(recorder), seen["iconpath"])
+        # A shortcut stands in the tray with the icon of the program it starts.
+        seen = self.register(tool, shortcut, shots=False)
+        self.assertEqual([], seen["boxes"] + seen["boxes_at_next"])
+        self.assertEqual("近道.lnk", seen["default_dispname"])
+        self.assertEqual(1, seen["orgicon"])
+        self.assertEqual(h.to_windows(recorder), seen["iconpath"])
+        tool.quit()
+
+        # The document's settings and shortcuts.
+        entry = os.path.join(self.folder, "メモ 表.tvdoc")
+        ini = os.path.join(entry, "tavro.ini")
+        with open(ini, "rb") as f:
+            raw = f.read()
+        expected = ("[data]\r\ndispname=メモ 表.tvdoc\r\nprogram=%s\r\ncmdline=\r\niconpath=%s\r\n"
+                    "orgicon=1\r\nworkdir=\r\n" % (h.to_windows(document), h.to_windows(recorder)))
+        self.assertEqual(expected.encode("cp932"), raw)
+        for lnk in (os.path.join(entry, "メモ 表.tvdoc.lnk"), os.path.join(self.startup, "メモ 表.tvdoc.lnk")):
+            self.check_link(lnk, h.to_windows(ini), h.to_windows(entry), h.to_windows(recorder),
+                            "メモ 表.tvdoc")
+        record = self.launch_from_tray(os.path.join(entry, "メモ 表.tvdoc.lnk"))
+        self.assertIn(h.to_windows(document), record)
+
+        # The shortcut's registration starts what the shortcut names, with its arguments.
+        entry = os.path.join(self.folder, "近道.lnk")
+        ini = os.path.join(entry, "tavro.ini")
+        props = h.read_link(os.path.join(entry, "近道.lnk.lnk"))
+        self.assertEqual("/INI=" + h.to_windows(ini), props["arguments"])
+        with open(ini, "rb") as f:
+            text = f.read().decode("cp932")
+        self.assertIn("program=%s\r\n" % h.to_windows(shortcut), text)
+        self.assertIn("iconpath=%s\r\norgicon=1\r\n" % h.to_windows(recorder), text)
+        self.assertEqual(h.to_windows(recorder), props["iconpath"])
+        record = self.launch_from_tray(os.path.join(entry, "近道.lnk.lnk"))
+        self.assertIn('"from link" 1', record)
+        self.assertIn("cwd=" + h.to_windows(workdir), record)
+
+    def test_edit_through_the_hidden_button(self):
+        program = self.add_program("編集.exe")
+        newdir = os.path.join(self.apps, "新しい 作業")
+        os.makedirs(newdir)
+        tool = ToolSession(self.folder)
+        self.register(tool, program, cmdline="-a", shots=False)
+
+        # The edit wizard has no visible button; its command is still wired.
+        h.probe("command", tool.main.hwnd, 1016)
+        sheet = tool.wizard()
+        self.assertIsNotNone(sheet, "the edit wizard did not open")
+        page, listbox = wait_page_text(sheet, 1022)
+        self.assertTrue(h.wait_until(lambda: "編集.exe(" in h.control(page, 1019).text, 5))
+        page, name, boxes = self.next_page(sheet, 1007)
+        self.assertEqual([], boxes)
+        # Filled from the registration, not from defaults.
+        self.assertEqual("編集.exe", name.text)
+        self.assertEqual("-a", h.control(page, 1001).text)
+        self.assertEqual(h.to_windows(program), h.control(page, 1017).text)
+        h.probe("settext", page, 1007, "編集した名前")
+        h.probe("settext", page, 1002, h.to_windows(newdir))
+        h.screenshot("edit_page2")
+        page, check, boxes = self.next_page(sheet, 1021)
+        self.assertEqual([], boxes)
+        h.screenshot("edit_page3")
+        page, done, boxes = self.next_page(sheet, 1024)
+        self.assertEqual([], boxes)
+        self.assertEqual("登録処理は正常に終了しました．", done.text)
+        h.click_control(sheet.hwnd, FINISH)
+        h.wait_until(lambda: h.probe("iconic", tool.main.hwnd).strip() == "0", 10)
+        tool.quit()
+
+        entry = os.path.join(self.folder, "編集.exe")
+        ini = os.path.join(entry, "tavro.ini")
+        with open(ini, "rb") as f:
+            raw = f.read()
+        expected = ("[data]\r\ndispname=編集した名前\r\nprogram=%s\r\ncmdline=-a\r\niconpath=\r\n"
+                    "orgicon=0\r\nworkdir=%s\r\n" % (h.to_windows(program), h.to_windows(newdir)))
+        self.assertEqual(expected.encode("cp932"), raw)
+        for lnk in (os.path.join(entry, "編集.exe.lnk"), os.path.join(self.startup, "編集.exe.lnk")):
+            self.check_link(lnk, h.to_windows(ini), h.to_windows(newdir), h.to_windows(program), "編集した名前")
+        self.assertEqual(["tavro.ini", "編集.exe.lnk"], sorted(os.listdir(entry)))
 
     def test_next_logon_starts_the_resident(self):
         program = self.add_program("logon.exe")

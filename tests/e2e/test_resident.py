@@ -2,6 +2,7 @@
 tray icon; a right click opens its menu, a double click starts the program."""
 
 import os
+import re
 import shutil
 import time
 import unittest
@@ -148,6 +149,77 @@ class ResidentTest(unittest.TestCase):
             h.click_menu_item("last")
             time.sleep(1.5)
         self.assertTrue(h.wait_until(lambda: first.poll() is not None and second.poll() is not None, 10))
+
+    # DLL names commonly taken from a program's current folder when a search
+    # path still includes it, besides every DLL the resident itself loads.
+    HIJACK_NAMES = ("version", "uxtheme", "dwmapi", "cryptbase", "propsys", "profapi", "apphelp",
+                    "shcore", "windows.storage", "winmm", "msimg32", "riched20", "oleacc")
+
+    def start_traced(self, ini, cwd, log_name):
+        """The resident with Wine's DLL load trace, started in the given folder."""
+        log = os.path.join(h.ARGS.artifacts, log_name + ".log")
+        if os.path.exists(log):
+            os.remove(log)
+        saved = os.environ.get("WINEDEBUG")
+        os.environ["WINEDEBUG"] = "-all,+loaddll"
+        try:
+            exe = os.path.join(self.folder, "TavroCore.Exe")
+            proc = h.start(exe, ["/INI=" + h.to_windows(ini)], cwd=cwd, log_name=log_name)
+        finally:
+            os.environ["WINEDEBUG"] = saved if saved is not None else "-all"
+        return proc, log
+
+    @staticmethod
+    def loaded_paths(log):
+        with open(log, "rb") as f:
+            text = f.read().decode("utf-8", "replace")
+        return [m.replace("\\\\", "\\") for m in re.findall(r'Loaded L"([^"]+)"', text)]
+
+    def test_dlls_planted_in_the_work_folder_are_never_loaded(self):
+        # First run: which DLLs does the resident load over its life?
+        ini = self.write_ini("recorder.exe", "植えた", h.to_windows(self.program),
+                             workdir=h.to_windows(self.workdir))
+        watcher = h.TrayWatcher()
+        proc, log = self.start_traced(ini, self.folder, "traced_first")
+        pos = watcher.wait_new_icon()
+        self.assertIsNotNone(pos)
+        dlg = h.wait_window(title="TavroCore Ver2.00")
+        h.probe("command", dlg.hwnd, 32773)
+        self.assertTrue(h.wait_until(lambda: os.path.exists(self.log), 10))
+        h.probe("command", dlg.hwnd, 32772)
+        self.assertTrue(h.wait_until(lambda: proc.poll() is not None, 10))
+        names = {p.split("\\")[-1].lower() for p in self.loaded_paths(log) if p.lower().endswith(".dll")}
+        self.assertIn("shell32.dll", names)
+        names |= {n + ".dll" for n in self.HIJACK_NAMES}
+
+        # Plant all of them in the work folder, start the resident there (as
+        # after a launch), launch the program twice and open the tool.
+        plant = os.path.join(os.path.dirname(h.ARGS.probe), "plant.dll")
+        for name in names:
+            shutil.copy2(plant, os.path.join(self.workdir, name))
+        planted_log = os.path.join(self.workdir, "planted.log")
+        os.remove(self.log)
+        watcher = h.TrayWatcher()
+        proc, log = self.start_traced(ini, self.workdir, "traced_planted")
+        pos = watcher.wait_new_icon()
+        self.assertIsNotNone(pos)
+        h.mouse_click(pos[0], pos[1], double=True)
+        self.assertTrue(h.wait_until(lambda: os.path.exists(self.log), 10), "program not started")
+        dlg = h.wait_window(title="TavroCore Ver2.00")
+        h.probe("command", dlg.hwnd, 32773)
+        h.probe("command", dlg.hwnd, 32771)     # the tool, started from the work folder
+        tool = h.wait_window(title="Tavro.Exe Ver 2.00", visible=True)
+        self.assertIsNotNone(tool, "the tool did not start")
+        time.sleep(1)
+
+        workdir_w = h.to_windows(self.workdir).lower()
+        from_workdir = [p for p in self.loaded_paths(log) if p.lower().startswith(workdir_w + "\\")]
+        self.assertEqual([], from_workdir)
+        self.assertFalse(os.path.exists(planted_log),
+                         open(planted_log).read() if os.path.exists(planted_log) else "")
+        self.assertGreater(len(self.loaded_paths(log)), 10, "the load trace is missing")
+        h.click_control(tool.hwnd, 1019)
+        self.assertTrue(h.wait_until(lambda: not h.find_windows(title="Tavro.Exe Ver 2.00"), 10))
 
 
 if __name__ == "__main__":

@@ -3,7 +3,6 @@ button, and whole registrations through the wizard, checked on disk and in the t
 
 import os
 import shutil
-import subprocess
 import time
 import unittest
 
@@ -116,12 +115,7 @@ class ToolTest(unittest.TestCase):
         # Documents open through the shell: associate .html with the recorder for this test.
         recorder = os.path.join(self.apps, "recorder.exe")
         shutil.copy2(h.ARGS.recorder, recorder)
-        h.probe  # keep the probe warm
-        for key, value in ((r"HKLM\Software\Classes\.html", "tavrotest.html"),
-                           (r"HKLM\Software\Classes\tavrotest.html\shell\open\command",
-                            '"%s" "%%1"' % h.to_windows(recorder))):
-            subprocess.run([h.WINELOADER, "reg", "add", key, "/ve", "/d", value, "/f"],
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        h.associate(".html", recorder)
         log = os.path.join(self.apps, "recorder.log")
         tool = ToolSession(self.folder)
         tool.press(1018)

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <objbase.h>
+#include <shlobj.h>
 #include <string>
 #include <vector>
 
@@ -161,6 +163,46 @@ TEST_F(AssociationTest, AssociatedDocumentsGiveTheirProgram)
         EXPECT_GT(nCode, 32);
         EXPECT_NE(std::string::npos, Lower(m_result).find("notepad")) << m_result;
     }
+}
+
+// A shortcut as the shell writes one, naming target.
+bool MakeShortcut(const CString& link, const CString& target)
+{
+    CoInitialize(NULL);
+    IShellLinkA* pLink = NULL;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                reinterpret_cast<void**>(&pLink))))
+        return false;
+    pLink->SetPath(target);
+    IPersistFile* pFile = NULL;
+    WCHAR wide[MAX_PATH] = { 0 };
+    MultiByteToWideChar(CP_ACP, 0, link, -1, wide, MAX_PATH);
+    bool saved = SUCCEEDED(pLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&pFile))) &&
+                 SUCCEEDED(pFile->Save(wide, TRUE));
+    if (pFile)
+        pFile->Release();
+    pLink->Release();
+    CoUninitialize();
+    return saved;
+}
+
+TEST_F(AssociationTest, ShortcutsGiveTheProgramTheyStart)
+{
+    char self[MAX_PATH] = { 0 };
+    GetModuleFileNameA(NULL, self, MAX_PATH);
+    ASSERT_TRUE(MakeShortcut(m_folder.Sub("表ソ.lnk"), self));
+    EXPECT_GT(FindAssociatedProgram(m_folder.Sub("表ソ.lnk"), m_result), 32);
+    EXPECT_EQ(Lower(self), Lower(m_result));
+
+    // A shortcut to a document gives the document's program.
+    ASSERT_TRUE(MakeShortcut(m_folder.Sub("設定.lnk"), m_folder.Sub("setup.ini")));
+    EXPECT_GT(FindAssociatedProgram(m_folder.Sub("設定.lnk"), m_result), 32);
+    EXPECT_NE(std::string::npos, Lower(m_result).find("notepad")) << m_result;
+
+    // What cannot be read as a shortcut is left to the platform's lookup.
+    ASSERT_TRUE(m_folder.WriteFile("broken.lnk", "not a shortcut"));
+    int nCode = FindAssociatedProgram(m_folder.Sub("broken.lnk"), m_result);
+    EXPECT_LE(nCode, 32);
 }
 
 TEST_F(AssociationTest, UnknownTypeGives31AndAZeroedResult)

@@ -473,3 +473,96 @@ TEST(CTrayDlgTool, ToolIsStartedByFullQuotedPathBesideTheResident)
     std::string fits = "C:\\" + std::string(246, 'd') + "\\T.exe";   // 250 + 9 = 259
     EXPECT_TRUE(CTrayDlg::BuildToolCommand(fits.c_str(), command));
 }
+
+namespace {
+
+// A stand-in for the shell's notification area, made in this process: the
+// platform hands every Shell_NotifyIcon call to the top-most window of class
+// "Shell_TrayWnd" as WM_COPYDATA (dwData = the NIM_ code) and returns its
+// answer. While it refuses, the resident sees what it sees at an early logon.
+class FakeTray
+{
+public:
+    FakeTray()
+    {
+        WNDCLASSA wc;
+        ZeroMemory(&wc, sizeof(wc));
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = GetModuleHandleA(NULL);
+        wc.lpszClassName = "Shell_TrayWnd";
+        RegisterClassA(&wc);
+        s_active = this;
+        m_hWnd = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "Shell_TrayWnd", "", WS_POPUP,
+                                 0, 0, 1, 1, NULL, NULL, wc.hInstance, NULL);
+        SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    ~FakeTray()
+    {
+        DestroyWindow(m_hWnd);
+        UnregisterClassA("Shell_TrayWnd", GetModuleHandleA(NULL));
+        s_active = NULL;
+    }
+
+    BOOL m_bAccept = FALSE;
+    int m_nAddsRefused = 0;
+    int m_nAddsAccepted = 0;
+    int m_nDeletes = 0;
+    HWND m_hWnd = NULL;
+
+private:
+    static LRESULT CALLBACK Proc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
+    {
+        if (msg == WM_COPYDATA && s_active) {
+            const COPYDATASTRUCT* cds = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+            if (cds->dwData == NIM_DELETE)
+                ++s_active->m_nDeletes;
+            if (cds->dwData != NIM_ADD)
+                return TRUE;
+            ++(s_active->m_bAccept ? s_active->m_nAddsAccepted : s_active->m_nAddsRefused);
+            return s_active->m_bAccept;
+        }
+        return DefWindowProcA(hWnd, msg, wParam, lParam);
+    }
+    static FakeTray* s_active;
+};
+FakeTray* FakeTray::s_active = NULL;
+
+void PumpFor(DWORD ms)
+{
+    DWORD start = GetTickCount();
+    PumpUntil([&] { return GetTickCount() - start >= ms; }, ms + 1000);
+}
+
+}  // namespace
+
+TEST_F(TrayDlgTest, IconRefusedAtStartIsAddedOnceTheTrayTakesIt)
+{
+    CString ini = WriteSettings("早すぎる", OwnExecutable());
+    FakeTray tray;
+    MessageBoxRecorder boxes;
+    CTrayDlg dlg(ini);
+    Open(dlg);
+    if (tray.m_nAddsRefused == 0) {
+        dlg.DestroyWindow();
+        GTEST_SKIP() << "the platform did not hand the icon to this process's tray window";
+    }
+
+    // Refused at start: tried again about once a second, silently, still running.
+    PumpFor(2600);
+    EXPECT_GE(tray.m_nAddsRefused, 3);
+    EXPECT_LE(tray.m_nAddsRefused, 5);
+    EXPECT_EQ(0, tray.m_nAddsAccepted);
+    EXPECT_TRUE(IsWindow(dlg.m_hWnd));
+
+    // Once the tray takes the icon, the retries stop.
+    tray.m_bAccept = TRUE;
+    ASSERT_TRUE(PumpUntil([&] { return tray.m_nAddsAccepted > 0; }, 3000));
+    int refused = tray.m_nAddsRefused;
+    PumpFor(2300);
+    EXPECT_EQ(1, tray.m_nAddsAccepted);
+    EXPECT_EQ(refused, tray.m_nAddsRefused);
+    EXPECT_EQ(0u, boxes.Count()) << boxes.Texts();
+
+    dlg.DestroyWindow();
+    EXPECT_EQ(1, tray.m_nDeletes);
+}

@@ -155,6 +155,27 @@ static int ReadLink(const std::wstring& wide)
     return 0;
 }
 
+// A shortcut as the shell makes one: target, arguments and working folder.
+static int MakeLink(const std::wstring& link, const std::wstring& target, const std::wstring& args,
+                    const std::wstring& workdir)
+{
+    CoInitialize(NULL);
+    IShellLinkW* shellLink = NULL;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                reinterpret_cast<void**>(&shellLink))))
+        return 3;
+    shellLink->SetPath(target.c_str());
+    shellLink->SetArguments(args.c_str());
+    shellLink->SetWorkingDirectory(workdir.c_str());
+    IPersistFile* file = NULL;
+    shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+    int result = file && SUCCEEDED(file->Save(link.c_str(), TRUE)) ? 0 : 4;
+    if (file)
+        file->Release();
+    shellLink->Release();
+    return result;
+}
+
 int main(int argc, char** argv)
 {
     if (argc < 2)
@@ -179,6 +200,8 @@ int main(int argc, char** argv)
                      static_cast<LPARAM>(std::strtoll(argv[5], NULL, 0)));
     } else if (cmd == "readlink" && argc > 2) {
         return ReadLink(WideArg(2));
+    } else if (cmd == "makelink" && argc > 5) {
+        return MakeLink(WideArg(2), WideArg(3), WideArg(4), WideArg(5));
     } else if (cmd == "startup") {
         char path[MAX_PATH] = {0};
         SHGetSpecialFolderPathA(NULL, path, CSIDL_STARTUP, TRUE);
