@@ -388,3 +388,41 @@ def read_link(windows_or_unix_path):
 
 def startup_folder_unix():
     return to_unix(probe("startup").strip())
+
+
+# ---- release package ---------------------------------------------------
+
+PRODUCT_ZIP = "Tavro-2.00-win32.zip"
+TEST_ZIP = "Tavro-2.00-x64-testonly.zip"
+
+
+def dist_zips():
+    """(product zip, test zip) as scripts/build.sh packs them: the i686 release in
+    <build>/dist, its x86_64 twin in <build>/x86_64/dist (ARGS.bin is <build>/x86_64/bin).
+    TAVRO_DIST_DIR names another folder for the release."""
+    x86_64 = os.path.dirname(os.path.abspath(ARGS.bin))
+    product_dir = os.environ.get("TAVRO_DIST_DIR") or os.path.join(os.path.dirname(x86_64), "dist")
+    return os.path.join(product_dir, PRODUCT_ZIP), os.path.join(x86_64, "dist", TEST_ZIP)
+
+
+def pe_machine(data):
+    """The machine field of a PE image: 0x14c for i386, 0x8664 for x86_64; None if not PE."""
+    if len(data) < 0x40 or data[:2] != b"MZ":
+        return None
+    offset = int.from_bytes(data[0x3C:0x40], "little")
+    if data[offset:offset + 4] != b"PE\0\0":
+        return None
+    return int.from_bytes(data[offset + 4:offset + 6], "little")
+
+
+def unpack(zip_path, dest_unix):
+    """Unpacks a zip as Windows' own "extract all" does: folders and files, nothing else."""
+    import zipfile
+    with zipfile.ZipFile(zip_path) as z:
+        z.extractall(dest_unix)
+
+
+def shell_open(windows_path, log_name="shell_open"):
+    """Opens a file as a double click in Explorer would: start.exe hands it to
+    ShellExecuteEx, which follows a shortcut to its target."""
+    return start("start", [windows_path], cwd=prefix_drive_c(), log_name=log_name)
