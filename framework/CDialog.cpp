@@ -127,7 +127,7 @@ HCURSOR CDialog::OnQueryDragIcon()
 
 LRESULT CDialog::Default(UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    return DefDlgProcA(m_hWnd, msg, wParam, lParam);
+    return DefWindowProcA(m_hWnd, msg, wParam, lParam);
 }
 
 BOOL CDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& lResult)

@@ -51,8 +51,9 @@ protected:
 
     virtual BOOL OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& lResult);
 
-    // The default processing of the message currently handled, for handlers
-    // that want it before their own work.
+    // The window's default processing of a message, for handlers that want
+    // it before their own work. It is DefWindowProc, not DefDlgProc: the
+    // dialog manager's procedure calls back into this dialog's handlers.
     LRESULT Default(UINT msg, WPARAM wParam, LPARAM lParam);
 
     UINT m_nIDTemplate;

@@ -100,9 +100,7 @@ BOOL CTrayDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& lResul
 
 void CTrayDlg::OnSize(UINT nType, int cx, int cy)
 {
-    // The dialog manager's own handling of WM_SIZE is the window default;
-    // calling it directly keeps it first without re-entering this procedure.
-    DefWindowProcA(m_hWnd, WM_SIZE, nType, MAKELPARAM(cx, cy));
+    Default(WM_SIZE, nType, MAKELPARAM(cx, cy));
     if (nType == SIZE_MINIMIZED) {
         m_bHidden = TRUE;
         ShowWindow(SW_HIDE);
