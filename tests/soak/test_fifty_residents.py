@@ -31,7 +31,7 @@ class FiftyResidentsTest(unittest.TestCase):
     def test_fifty_icons_each_answering_its_own_menu(self):
         folder, program = kit.install("TavroSoak50")
         bar = kit.Taskbar()
-        self.assertEqual(0, bar.count(), "icons in the tray before the start")
+        self.assertEqual(0, bar.count(), "the tray must be empty: the test clicks the icons by position")
         capacity = bar.capacity()
 
         started = time.time()
@@ -61,8 +61,13 @@ class FiftyResidentsTest(unittest.TestCase):
             bar = kit.wait_icon_count(min(left, capacity), 5)
             self.assertEqual(min(left, capacity), bar.count(), "icons with %d residents left" % left)
             x, y = bar.centre(bar.icons[-1])
-            h.mouse_click(x, y, button=3)
-            menus = h.wait_until(kit.open_menus, 5, 0.2)
+            # A click the X server drops is tried again; a resident that does
+            # not answer fails all three.
+            for _attempt in range(3):
+                h.mouse_click(x, y, button=3)
+                menus = h.wait_until(kit.open_menus, 3, 0.2)
+                if menus:
+                    break
             self.assertTrue(menus, "the icon at %d did not open a menu (%d left)" % (x, left))
             owner = menus[0].pid
             self.assertIn(owner, pids, "the menu belongs to no running resident")
