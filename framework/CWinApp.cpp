@@ -126,9 +126,9 @@ int AfxWinMain(HINSTANCE hInstance)
     if (pApp->m_strAppName.IsEmpty())
         pApp->m_strAppName = AfxGetAppName();
 
-    INITCOMMONCONTROLSEX icc = { sizeof(icc), ICC_WIN95_CLASSES };
-    InitCommonControlsEx(&icc);
-
+    // The common controls are registered by the property sheet, the only
+    // user of them: a program without one (the resident) then never loads
+    // comctl32.dll, which costs each resident process memory.
     if (!pApp->InitInstance())
         return pApp->ExitInstance();
     return pApp->Run();

@@ -1,0 +1,69 @@
+// The bare minimum a tray program does: a hidden top-level window that adds
+// one tray icon and waits. The yardstick for the resident's start and memory.
+// Started with an argument, it writes GetTickCount right after the icon was
+// added to that file, so that a run can check the shell's log against it.
+#include <windows.h>
+#include <shellapi.h>
+
+static const UINT kTrayMessage = WM_USER + 100;
+
+static LRESULT CALLBACK BareWndProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_DESTROY) {
+        NOTIFYICONDATAA nid;
+        ZeroMemory(&nid, sizeof(nid));
+        nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
+        nid.hWnd = hWnd;
+        nid.uID = 1;
+        Shell_NotifyIconA(NIM_DELETE, &nid);
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(hWnd, msg, wParam, lParam);
+}
+
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR pszCmdLine, int)
+{
+    WNDCLASSA wc;
+    ZeroMemory(&wc, sizeof(wc));
+    wc.lpfnWndProc = BareWndProc;
+    wc.hInstance = hInstance;
+    wc.lpszClassName = "BareTrayWindow";
+    if (!RegisterClassA(&wc))
+        return 1;
+    HWND hWnd = CreateWindowA("BareTrayWindow", "BareTray", WS_OVERLAPPED, 0, 0, 0, 0,
+                              NULL, NULL, hInstance, NULL);
+    if (!hWnd)
+        return 1;
+
+    NOTIFYICONDATAA nid;
+    ZeroMemory(&nid, sizeof(nid));
+    nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    nid.hWnd = hWnd;
+    nid.uID = 1;
+    nid.uFlags = NIF_ICON | NIF_MESSAGE | NIF_TIP;
+    nid.uCallbackMessage = kTrayMessage;
+    nid.hIcon = LoadIconA(NULL, IDI_APPLICATION);
+    lstrcpynA(nid.szTip, "BareTray", sizeof(nid.szTip));
+    if (!Shell_NotifyIconA(NIM_ADD, &nid))
+        return 2;
+    DWORD dwAdded = GetTickCount();
+    if (pszCmdLine && *pszCmdLine) {
+        // Plain system calls: no C library formatter in the yardstick.
+        char text[32];
+        int n = wsprintfA(text, "%lu\n", dwAdded);
+        HANDLE h = CreateFileA(pszCmdLine, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+        if (h != INVALID_HANDLE_VALUE) {
+            DWORD dwWritten = 0;
+            WriteFile(h, text, static_cast<DWORD>(n), &dwWritten, NULL);
+            CloseHandle(h);
+        }
+    }
+
+    MSG msg;
+    while (GetMessageA(&msg, NULL, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return 0;
+}

@@ -1,0 +1,283 @@
+"""Runs the benchmarks under Wine and prints one table; writes the figures as
+JSON. Every figure is a ratio against the bare platform minimum, measured in
+the same run: start-up and memory of the resident against BareTray, the entry
+list against a bare read loop, the removal against a bare recursive delete.
+scripts/bench.sh provides DISPLAY, WINEPREFIX and the Wine variables."""
+
+import argparse
+import json
+import os
+import re
+import shutil
+import statistics
+import subprocess
+import sys
+import time
+
+WINELOADER = os.environ.get("WINELOADER", "/usr/lib/wine/wine64")
+ID_APP_QUIT = 32772          # the resident's exit command
+LIST_ENTRIES = 1000
+REMOVE_FILES = 10000
+# Wine's explorer writes one trace line per icon added, stamped with the same
+# tick count (milliseconds since boot) that GetTickCount returns.
+ADD_ICON = re.compile(r"^\s*(\d+)\.(\d{3}):[0-9a-f]+:trace:systray:add_icon id=0x[0-9a-f]+, hwnd=([0-9a-f]+)",
+                      re.IGNORECASE)
+
+
+def drive_c(*parts):
+    return os.path.join(os.environ["WINEPREFIX"], "drive_c", *parts)
+
+
+def run(args, timeout=600):
+    """Runs a Windows program; output through a file, since programs it starts
+    could hold a pipe open."""
+    out_path = drive_c("TavroBench", "out.txt")
+    with open(out_path, "wb") as out:
+        rc = subprocess.run([WINELOADER] + args, stdout=out, stderr=subprocess.STDOUT,
+                            stdin=subprocess.DEVNULL, timeout=timeout).returncode
+    with open(out_path, "rb") as f:
+        text = f.read().decode("utf-8", "replace")
+    if rc != 0:
+        raise RuntimeError("%s failed (%d):\n%s" % (" ".join(args), rc, text))
+    return text
+
+
+def numbers(text):
+    """'name value' lines as {name: [values]}."""
+    found = {}
+    for line in text.splitlines():
+        parts = line.split()
+        if len(parts) == 2:
+            try:
+                found.setdefault(parts[0], []).append(float(parts[1]))
+            except ValueError:
+                pass
+    return found
+
+
+# ---- sizes -----------------------------------------------------------------
+
+def sizes(i686_bin):
+    result = {}
+    for name, goal in (("TavroCore.Exe", 102400), ("Tavro.exe", 358400)):
+        path = os.path.join(i686_bin, name)
+        dump = subprocess.run(["i686-w64-mingw32-objdump", "-p", path], stdout=subprocess.PIPE,
+                              env=dict(os.environ, LC_ALL="C")).stdout.decode("ascii", "replace")
+        dlls = sorted({m.strip().lower() for m in re.findall(r"DLL Name: (\S+)", dump)})
+        result[name] = {"bytes": os.path.getsize(path), "goal": goal, "imports": dlls}
+    return result
+
+
+# ---- tray start and memory -------------------------------------------------
+
+class Desktop:
+    """The virtual desktop "shell" with its taskbar, its explorer tracing the
+    notification area."""
+
+    def __init__(self, log_path):
+        self.log_path = log_path
+        env = dict(os.environ, WINEDEBUG="+timestamp,+systray")
+        self.log = open(log_path, "wb")
+        self.proc = subprocess.Popen([WINELOADER, "explorer", "/desktop=shell,1024x768"], env=env,
+                                     stdout=self.log, stderr=self.log, stdin=subprocess.DEVNULL)
+
+    def size(self):
+        return os.path.getsize(self.log_path)
+
+    def wait_icon(self, since, timeout=30.0):
+        """(tick, hwnd) of the first icon added after byte offset since."""
+        end = time.time() + timeout
+        while time.time() < end:
+            with open(self.log_path, "rb") as f:
+                f.seek(since)
+                for line in f.read().decode("ascii", "replace").splitlines():
+                    m = ADD_ICON.match(line)
+                    if m:
+                        return int(m.group(1)) * 1000 + int(m.group(2)), int(m.group(3), 16)
+            time.sleep(0.05)
+        raise RuntimeError("no tray icon was added (see %s)" % self.log_path)
+
+
+def tray_run(desktop, launcher, exe, tail, quit_command, tick_file=None, icon_timeout=30.0):
+    since = desktop.size()
+    out = run([launcher, "start", exe] + ([tail] if tail else []))
+    m = re.search(r"pid (\d+) tick (\d+)", out)
+    pid, tick = int(m.group(1)), int(m.group(2))
+    try:
+        added, hwnd = desktop.wait_icon(since, icon_timeout)
+    except RuntimeError:
+        run([launcher, "stop", str(pid), str(quit_command)])
+        raise
+    windows = [int(v) for v in re.findall(r"hwnd (\d+)", run([launcher, "windows", str(pid)]))]
+    if hwnd not in windows:
+        raise RuntimeError("the icon added belongs to no window of %s" % exe)
+    time.sleep(2.0)   # idle in the tray
+    mem = re.search(r"private (\d+) workingset (\d+) pagefile (\d+)", run([launcher, "memory", str(pid)]))
+    modules = sorted(set(re.findall(r"module (\S+)", run([launcher, "modules", str(pid)]).lower())))
+    run([launcher, "stop", str(pid), str(quit_command)])
+    own = None
+    if tick_file:
+        with open(tick_file) as f:
+            own = int(f.read().strip())
+    # Wine leaves PrivateUsage at 0 for another process; its PagefileUsage is
+    # the process's private (anonymous) memory, the figure Windows reports as
+    # both PrivateUsage and PagefileUsage.
+    return {"start_ms": added - tick, "private": int(mem.group(3)), "workingset": int(mem.group(2)),
+            "own_tick_after_add": (own - added) if own is not None else None, "modules": modules}
+
+
+# ---- the table ---------------------------------------------------------------
+
+def median(values):
+    return statistics.median(values) if values else float("nan")
+
+
+def row(name, unit, product, baseline, goal, note=""):
+    p, b = median(product), median(baseline)
+    ratio = p / b if b else float("nan")
+    return {"name": name, "unit": unit, "product": p, "baseline": b, "ratio": ratio, "goal": goal,
+            "met": ratio <= goal, "product_samples": product, "baseline_samples": baseline, "note": note}
+
+
+def fmt(value, unit):
+    if unit == "bytes":
+        return "{:,}".format(int(value))
+    return "%.1f" % value
+
+
+def print_table(rows, size_info, platform):
+    print()
+    print("Tavro benchmarks - %s" % platform)
+    print("%-40s %14s %14s %7s %6s  %s" % ("figure", "Tavro", "bare minimum", "ratio", "goal", ""))
+    for r in rows:
+        print("%-40s %14s %14s %7.2f %6.2f  %s" % (
+            "%s (%s)" % (r["name"], r["unit"]), fmt(r["product"], r["unit"]), fmt(r["baseline"], r["unit"]),
+            r["ratio"], r["goal"], "ok" if r["met"] else "MISSED"))
+    for name, s in size_info.items():
+        ratio = s["bytes"] / s["goal"]
+        print("%-40s %14s %14s %7.2f %6.2f  %s" % (
+            "i686 %s, stripped (bytes)" % name, "{:,}".format(s["bytes"]), "goal {:,}".format(s["goal"]),
+            ratio, 1.0, "ok" if ratio <= 1.0 else "MISSED"))
+        print("    imports: %s" % ", ".join(s["imports"]))
+    for r in rows:
+        if r["note"]:
+            print("note: %s: %s" % (r["name"], r["note"]))
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--bench-build", required=True, help="x86_64 build tree with TAVRO_BENCH")
+    parser.add_argument("--i686-bin", required=True)
+    parser.add_argument("--reps", type=int, default=7)
+    parser.add_argument("--out", required=True)
+    args = parser.parse_args()
+
+    bench_bin = os.path.join(args.bench_build, "bench")
+    work = drive_c("TavroBench")
+    shutil.rmtree(work, ignore_errors=True)
+    os.makedirs(work)
+    for name in ("BareTray.exe", "bench_launcher.exe", "bench_remove.exe"):
+        shutil.copy2(os.path.join(bench_bin, name), work)
+    shutil.copy2(os.path.join(args.bench_build, "bin", "TavroCore.Exe"), work)
+    launcher = "C:\\TavroBench\\bench_launcher.exe"
+    rows = []
+
+    # 1, 2: the resident against BareTray, started alternately.
+    os.makedirs(os.path.join(work, "entry"))
+    with open(os.path.join(work, "entry", "tavro.ini"), "wb") as f:
+        f.write("[data]\r\ndispname=ベンチ\r\nprogram=C:\\windows\\system32\\notepad.exe\r\ncmdline=\r\n"
+                "workdir=\r\niconpath=\r\norgicon=0\r\n".encode("cp932"))
+    desktop = Desktop(os.path.join(args.bench_build, "bench-explorer.log"))
+    bare = ("C:\\TavroBench\\BareTray.exe", "C:\\TavroBench\\tick.txt", 0, os.path.join(work, "tick.txt"))
+    resident = ("C:\\TavroBench\\TavroCore.Exe", "/INI=C:\\TavroBench\\entry\\tavro.ini", ID_APP_QUIT, None)
+    # Warm-up: the desktop's notification area must be up before the first
+    # icon can be added; the first runs also fill the caches.
+    for attempt in range(10):
+        time.sleep(1.0)
+        try:
+            tray_run(desktop, launcher, *bare, icon_timeout=5.0)
+            break
+        except RuntimeError:
+            if attempt == 9:
+                raise
+    tray_run(desktop, launcher, *resident)
+    runs = {"bare": [], "resident": []}
+    for rep in range(args.reps):
+        order = [("bare", bare), ("resident", resident)]
+        for kind, spec in (order if rep % 2 == 0 else order[::-1]):
+            runs[kind].append(tray_run(desktop, launcher, *spec))
+            print("  tray %-8s %s" % (kind, {k: v for k, v in runs[kind][-1].items() if k != "modules"}),
+                  flush=True)
+    lag = [r["own_tick_after_add"] for r in runs["bare"]]
+    rows.append(row("resident start until its tray icon", "ms", [r["start_ms"] for r in runs["resident"]],
+                    [r["start_ms"] for r in runs["bare"]], 1.25,
+                    "icon time from explorer's +systray trace; BareTray's own GetTickCount after NIM_ADD "
+                    "came %d..%d ms after the traced time (same clock)" % (min(lag), max(lag))))
+    extra = [m for m in runs["resident"][-1]["modules"] if m not in runs["bare"][-1]["modules"]]
+    rows.append(row("resident private bytes, idle", "bytes", [r["private"] for r in runs["resident"]],
+                    [r["private"] for r in runs["bare"]], 1.25,
+                    "PagefileUsage: Wine reports PrivateUsage as 0 for another process; "
+                    "modules the resident loads beyond BareTray's: %s" % (", ".join(extra) or "none")))
+    rows.append(row("resident working set, idle", "bytes", [r["workingset"] for r in runs["resident"]],
+                    [r["workingset"] for r in runs["bare"]], 1.25))
+
+    # 3: the entry list beside the list program.
+    list_dir = os.path.join(work, "list")
+    os.makedirs(list_dir)
+    shutil.copy2(os.path.join(bench_bin, "bench_list.exe"), list_dir)
+    for i in range(1, LIST_ENTRIES + 1):
+        entry = os.path.join(list_dir, "App%04d.exe" % i)
+        os.makedirs(entry)
+        with open(os.path.join(entry, "tavro.ini"), "wb") as f:
+            f.write(("[data]\r\ndispname=ベンチ %04d\r\nprogram=C:\\windows\\system32\\notepad.exe\r\n"
+                     "cmdline=/x %d\r\nworkdir=C:\\windows\r\niconpath=\r\norgicon=0\r\n"
+                     % (LIST_ENTRIES + 1 - i, i)).encode("cp932"))
+    found = numbers(run(["C:\\TavroBench\\list\\bench_list.exe", str(args.reps)], timeout=1800))
+    print("  list %s" % {k: [round(v) for v in vals] for k, vals in found.items()}, flush=True)
+    rows.append(row("entry list: page opened and filled", "ms", found["open"], found["bare"], 1.5,
+                    "%d entries; bare loop: FindFirstFile + 6 GetPrivateProfileStringA each" % LIST_ENTRIES))
+    rows.append(row("entry list: visible page refilled", "ms", found["fill"], found["bare"], 1.5,
+                    "phases: records read alone %.0f ms; refill with the list box's drawing off %.0f ms"
+                    % (median(found["read"]), median(found["fill_noredraw"]))))
+
+    # 4: removal of an entry folder with many files, made afresh for each run.
+    folder = os.path.join(work, "remove", "Bench.exe")
+    win_folder = "C:\\TavroBench\\remove\\Bench.exe"
+
+    def make_folder():
+        shutil.rmtree(folder, ignore_errors=True)
+        os.makedirs(folder)
+        for i in range(REMOVE_FILES):
+            with open(os.path.join(folder, "file%05d.dat" % i), "wb") as f:
+                f.write(b"[data]\r\n")
+
+    removal = {"bare": [], "product": []}
+    make_folder()
+    phases = numbers(run(["C:\\TavroBench\\bench_remove.exe", "phases", win_folder]))
+    for rep in range(args.reps):
+        order = ["bare", "product"] if rep % 2 == 0 else ["product", "bare"]
+        for mode in order:
+            make_folder()
+            removal[mode].extend(numbers(run(["C:\\TavroBench\\bench_remove.exe", mode, win_folder]))[mode])
+    print("  remove %s" % {k: [round(v) for v in vals] for k, vals in removal.items()}, flush=True)
+    per_item = lambda key: phases[key][0] * 1000.0 / REMOVE_FILES
+    rows.append(row("removal of a folder of %d files" % REMOVE_FILES, "ms", removal["product"], removal["bare"],
+                    2.0, "per item: listing %.0f us, open as itself %.0f us, final path +%.0f us, "
+                    "message check %.0f us" % (per_item("phase_list"), per_item("phase_open"),
+                                               per_item("phase_finalpath") - per_item("phase_open"),
+                                               per_item("phase_peek"))))
+
+    platform = ("x86_64 build (MinSizeRel, same options as the product) under Wine %s on Xvfb; "
+                "the i686 product cannot run here" % run(["--version"]).strip().replace("wine-", ""))
+    size_info = sizes(args.i686_bin)
+    print_table(rows, size_info, platform)
+    with open(args.out, "w") as f:
+        json.dump({"platform": platform, "repetitions": args.reps, "figures": rows, "sizes": size_info,
+                   "phases_ms": phases}, f, indent=2, ensure_ascii=False)
+    print("\nwritten: %s" % args.out)
+    # A missed goal is a finding to read in the table, not a failed run.
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Benchmarks: builds the product (i686, for its sizes) and the same sources
+# with the product's options for x86_64 plus the bench programs, then measures
+# under 64-bit Wine on its own Xvfb in a throwaway prefix, in the virtual
+# desktop "shell". Prints one table; writes <build>/bench/results.json.
+# Not part of the tests. Options: BENCH_REPS (default 7).
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=${TAVRO_BUILD_DIR:-$root/build}
+jobs=${TAVRO_JOBS:-2}
+
+bash "$root/scripts/build.sh"
+cmake -S "$root" -B "$build/x86_64-bench" \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-x86_64.cmake" \
+    -DCMAKE_BUILD_TYPE=MinSizeRel -DTAVRO_TESTS=OFF -DTAVRO_SMALL=ON -DTAVRO_BENCH=ON >/dev/null
+cmake --build "$build/x86_64-bench" -j "$jobs"
+
+# shellcheck source=wine-env.sh
+source "$root/scripts/wine-env.sh"
+tavro_start_xvfb
+tavro_new_prefix
+trap tavro_cleanup EXIT
+tavro_require_cp932
+# A fresh wineserver, so that the explorer started by the run (tracing the
+# notification area) is the one that owns the virtual desktop.
+"$WINESERVER" -k >/dev/null 2>&1 || true
+"$WINESERVER" -w >/dev/null 2>&1 || true
+"$WINESERVER" -p >/dev/null 2>&1 &
+
+mkdir -p "$build/bench"
+python3 "$root/bench/run_bench.py" --bench-build "$build/x86_64-bench" --i686-bin "$build/i686/bin" \
+    --reps "${BENCH_REPS:-7}" --out "$build/bench/results.json"
