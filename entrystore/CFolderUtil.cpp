@@ -198,27 +198,74 @@ static GetFinalPathFn FinalPathFunction()
     return s_fn;
 }
 
+typedef BOOL (WINAPI* SetFileInfoFn)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+
+static SetFileInfoFn SetFileInfoFunction()
+{
+    static SetFileInfoFn s_fn = reinterpret_cast<SetFileInfoFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetFileInformationByHandle")));
+    return s_fn;
+}
+
+// The item itself (never what a link points to), with the given access.
+static HANDLE OpenItem(LPCSTR path, DWORD access)
+{
+    return CreateFileA(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                       OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, NULL);
+}
+
+static int LastErrorOr(int fallback)
+{
+    DWORD error = GetLastError();
+    return error ? static_cast<int>(error) : fallback;
+}
+
+static int GetFinalPathOf(HANDLE hItem, CString& finalPath)
+{
+    char buffer[2 * MAX_PATH] = {0};
+    DWORD n = FinalPathFunction()(hItem, buffer, sizeof(buffer), FILE_NAME_NORMALIZED);
+    if (n == 0 || n >= sizeof(buffer))
+        return ERROR_CANT_RESOLVE_FILENAME;
+    finalPath = buffer;
+    return 0;
+}
+
 // The path under which the system finally knows the item, opened as itself.
 // Wine follows a Unix symbolic link even so, and shows a link to a file as a
 // plain file that DeleteFileA would delete the target of: the final path is
 // what tells such an item from one that really lies in the folder.
 static int GetFinalPath(LPCSTR path, CString& finalPath)
 {
-    HANDLE hItem = CreateFileA(path, FILE_READ_ATTRIBUTES,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
-                               OPEN_EXISTING,
-                               FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, NULL);
-    if (hItem == INVALID_HANDLE_VALUE) {
-        DWORD error = GetLastError();
-        return error ? static_cast<int>(error) : ERROR_CANT_RESOLVE_FILENAME;
-    }
-    char buffer[2 * MAX_PATH] = {0};
-    DWORD n = FinalPathFunction()(hItem, buffer, sizeof(buffer), FILE_NAME_NORMALIZED);
+    HANDLE hItem = OpenItem(path, FILE_READ_ATTRIBUTES);
+    if (hItem == INVALID_HANDLE_VALUE)
+        return LastErrorOr(ERROR_CANT_RESOLVE_FILENAME);
+    int error = GetFinalPathOf(hItem, finalPath);
     CloseHandle(hItem);
-    if (n == 0 || n >= sizeof(buffer))
-        return ERROR_CANT_RESOLVE_FILENAME;
-    finalPath = buffer;
-    return 0;
+    return error;
+}
+
+// Deletes a file through the very handle its location was checked on, so
+// that what is deleted is what was found to lie in the folder (and the file
+// is opened once, not twice). 0, 1921 when it resolves elsewhere, or the
+// error code (5 for a read-only file, 32 for one in use).
+static int DeleteCheckedFile(LPCSTR path, const CString& expectedFinal)
+{
+    if (!FinalPathFunction() || !SetFileInfoFunction())
+        return DeleteFileA(path) ? 0 : LastErrorOr(ERROR_ACCESS_DENIED);
+    HANDLE hItem = OpenItem(path, DELETE | FILE_READ_ATTRIBUTES);
+    if (hItem == INVALID_HANDLE_VALUE)
+        return LastErrorOr(ERROR_CANT_RESOLVE_FILENAME);
+    CString itemFinal;
+    int error = GetFinalPathOf(hItem, itemFinal);
+    if (error == 0 && lstrcmpiA(itemFinal, expectedFinal) != 0)
+        error = ERROR_CANT_RESOLVE_FILENAME;
+    if (error == 0) {
+        FILE_DISPOSITION_INFO info = { TRUE };
+        if (!SetFileInfoFunction()(hItem, FileDispositionInfo, &info, sizeof(info)))
+            error = LastErrorOr(ERROR_ACCESS_DENIED);
+    }
+    CloseHandle(hItem);
+    return error;
 }
 
 // 0 when the item at itemPath is the entry name of the folder whose final
@@ -321,20 +368,19 @@ int CFolderUtil::RemoveItem(const CString& folder, const CString& finalPath,
     CString item = JoinPath(folder, name);
     if (item.GetLength() >= MAX_PATH)
         return ReportItemError(isFolder, ERROR_FILENAME_EXCED_RANGE);
+    if (!isFolder) {
+        // Attributes stay as they are: a read-only file ends the removal.
+        int error = DeleteCheckedFile(item, JoinPath(finalPath, name));
+        return error != 0 ? ReportFileError(error) : 0;
+    }
     CString itemFinal;
     int error = CheckLiesInside(item, finalPath, name, itemFinal);
     if (error != 0)
-        return ReportItemError(isFolder, error);
-    if (isFolder && !isLink)
+        return ReportFolderError(error);
+    if (!isLink)
         return RemoveFolderLevel(item, itemFinal);
-    if (isFolder) {
-        if (!RemoveDirectoryA(item))
-            return ReportFolderError(static_cast<int>(GetLastError()));
-        return 0;
-    }
-    // Attributes stay as they are: a read-only file ends the removal.
-    if (!DeleteFileA(item))
-        return ReportFileError(static_cast<int>(GetLastError()));
+    if (!RemoveDirectoryA(item))
+        return ReportFolderError(static_cast<int>(GetLastError()));
     return 0;
 }
 

@@ -47,6 +47,9 @@ protected:
     virtual void OnDestroy();
 
 private:
+    // Empties the list and adds a line per record read (or the placeholder);
+    // returns the number of records.
+    int FillEntryLines();
     // The record of the selected line, or NULL (no selection, placeholder).
     CRegistEntry* GetSelectedEntry() const;
 
