@@ -4,6 +4,7 @@
 // per measurement: "<name> <milliseconds>".
 //   bench_list <repetitions>
 #include "AfxMessageBox.h"
+#include "BenchSupport.h"
 #include "CEditFirst.h"
 #include "CRegistSheet.h"
 #include "PathUtil.h"
@@ -14,26 +15,6 @@
 #include <cstdlib>
 
 namespace {
-
-int s_nBoxes = 0;
-
-// A box would wait for a click that never comes: counted and printed instead.
-int PrintBox(HWND, LPCSTR pszText, LPCSTR, UINT)
-{
-    ++s_nBoxes;
-    std::fprintf(stderr, "message box: %s\n", pszText);
-    return IDOK;
-}
-
-double Now()
-{
-    static LARGE_INTEGER s_freq;
-    if (!s_freq.QuadPart)
-        QueryPerformanceFrequency(&s_freq);
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(s_freq.QuadPart);
-}
 
 void Pump()
 {
@@ -130,5 +111,5 @@ int main(int argc, char** argv)
         }
         std::printf("entries %d\n", nListed);
     }
-    return s_nBoxes == 0 ? 0 : 1;
+    return BoxCount() == 0 ? 0 : 1;
 }

@@ -6,31 +6,13 @@
 //   bench_remove product <folder>   RemoveFolderTree
 //   bench_remove phases <folder>    what each step per item costs, nothing deleted
 #include "AfxMessageBox.h"
+#include "BenchSupport.h"
 #include "CFolderUtil.h"
 
 #include <cstdio>
 #include <cstring>
 
 namespace {
-
-int s_nBoxes = 0;
-
-int PrintBox(HWND, LPCSTR pszText, LPCSTR, UINT)
-{
-    ++s_nBoxes;
-    std::fprintf(stderr, "message box: %s\n", pszText);
-    return IDOK;
-}
-
-double Now()
-{
-    static LARGE_INTEGER s_freq;
-    if (!s_freq.QuadPart)
-        QueryPerformanceFrequency(&s_freq);
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(s_freq.QuadPart);
-}
 
 // The least a recursive delete does.
 BOOL BareRemove(const char* pszFolder)
@@ -131,5 +113,5 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "%s was not removed\n", pszFolder);
         return 1;
     }
-    return s_nBoxes == 0 ? 0 : 1;
+    return BoxCount() == 0 ? 0 : 1;
 }

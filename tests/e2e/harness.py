@@ -309,6 +309,28 @@ def mouse_move_away():
     xdotool("mousemove", 500, 300)
 
 
+def column_runs(grab, width, background):
+    """(left, right) runs of the columns of an RGB grab `width` pixels wide in
+    which any pixel differs from `background`."""
+    rows = len(grab) // 3 // width
+    busy = [False] * width
+    for r in range(rows):
+        base = r * width * 3
+        for c in range(width):
+            i = base + c * 3
+            if grab[i:i + 3] != background:
+                busy[c] = True
+    runs, start = [], None
+    for c in range(width + 1):
+        on = c < width and busy[c]
+        if on and start is None:
+            start = c
+        elif not on and start is not None:
+            runs.append((start, c - 1))
+            start = None
+    return runs
+
+
 class TrayWatcher:
     """Finds a new tray icon by comparing the taskbar before and after it appears."""
     STRIP_X = 880   # the notification area at the right end of the taskbar
@@ -325,24 +347,7 @@ class TrayWatcher:
     def icons(self, grab):
         """(left, right) column runs of the notification area that show icons:
         anything that differs from the taskbar's own colour at the strip's left end."""
-        w = self.STRIP_W
-        rows = len(grab) // 3 // w
-        background = grab[0:3]
-        busy = [False] * w
-        for r in range(rows):
-            for c in range(w):
-                i = (r * w + c) * 3
-                if grab[i:i + 3] != background:
-                    busy[c] = True
-        runs, start = [], None
-        for c in range(w + 1):
-            on = c < w and busy[c]
-            if on and start is None:
-                start = c
-            elif not on and start is not None:
-                runs.append((start, c - 1))
-                start = None
-        return runs
+        return column_runs(grab, self.STRIP_W, grab[0:3])
 
     def wait_new_icon(self, timeout=15.0):
         """Screen x, y of the middle of the icon added since construction, or None.

@@ -104,6 +104,15 @@ class RegisterTest(unittest.TestCase):
         self.assertIsNotNone(found, "page with %d not reached; boxes: %s" % (control_id, texts))
         return found[0], found[1], texts
 
+    def check_settings(self, ini, dispname, program_unix, cmdline, iconpath, orgicon, workdir):
+        """The settings file, byte for byte as the tool writes it."""
+        with open(ini, "rb") as f:
+            raw = f.read()
+        expected = ("[data]\r\ndispname=%s\r\nprogram=%s\r\ncmdline=%s\r\niconpath=%s\r\n"
+                    "orgicon=%d\r\nworkdir=%s\r\n" % (dispname, h.to_windows(program_unix), cmdline,
+                                                       iconpath, orgicon, workdir))
+        self.assertEqual(expected.encode("cp932"), raw)
+
     def check_link(self, lnk, ini_windows, workdir_windows, icon_windows, dispname):
         props = h.read_link(lnk)
         self.assertEqual(h.to_windows(os.path.join(self.folder, "TavroCore.Exe")).lower(),
@@ -131,11 +140,7 @@ class RegisterTest(unittest.TestCase):
         entry = os.path.join(self.folder, "表示ソフト.exe")
         ini = os.path.join(entry, "tavro.ini")
         ini_w = h.to_windows(ini)
-        with open(ini, "rb") as f:
-            raw = f.read()
-        expected = ("[data]\r\ndispname=表示ソフト.exe\r\nprogram=%s\r\ncmdline=\"x y\" z\r\niconpath=\r\n"
-                    "orgicon=0\r\nworkdir=%s\r\n" % (h.to_windows(program), h.to_windows(workdir)))
-        self.assertEqual(expected.encode("cp932"), raw)
+        self.check_settings(ini, "表示ソフト.exe", program, '"x y" z', "", 0, h.to_windows(workdir))
         self.check_link(os.path.join(entry, "表示ソフト.exe.lnk"), ini_w, h.to_windows(workdir),
                         h.to_windows(program), "表示ソフト.exe")
         self.check_link(os.path.join(self.startup, "表示ソフト.exe.lnk"), ini_w, h.to_windows(workdir),
@@ -241,11 +246,7 @@ class RegisterTest(unittest.TestCase):
         # The document's settings and shortcuts.
         entry = os.path.join(self.folder, "メモ 表.tvdoc")
         ini = os.path.join(entry, "tavro.ini")
-        with open(ini, "rb") as f:
-            raw = f.read()
-        expected = ("[data]\r\ndispname=メモ 表.tvdoc\r\nprogram=%s\r\ncmdline=\r\niconpath=%s\r\n"
-                    "orgicon=1\r\nworkdir=\r\n" % (h.to_windows(document), h.to_windows(recorder)))
-        self.assertEqual(expected.encode("cp932"), raw)
+        self.check_settings(ini, "メモ 表.tvdoc", document, "", h.to_windows(recorder), 1, "")
         for lnk in (os.path.join(entry, "メモ 表.tvdoc.lnk"), os.path.join(self.startup, "メモ 表.tvdoc.lnk")):
             self.check_link(lnk, h.to_windows(ini), h.to_windows(entry), h.to_windows(recorder),
                             "メモ 表.tvdoc")
@@ -300,11 +301,7 @@ class RegisterTest(unittest.TestCase):
 
         entry = os.path.join(self.folder, "編集.exe")
         ini = os.path.join(entry, "tavro.ini")
-        with open(ini, "rb") as f:
-            raw = f.read()
-        expected = ("[data]\r\ndispname=編集した名前\r\nprogram=%s\r\ncmdline=-a\r\niconpath=\r\n"
-                    "orgicon=0\r\nworkdir=%s\r\n" % (h.to_windows(program), h.to_windows(newdir)))
-        self.assertEqual(expected.encode("cp932"), raw)
+        self.check_settings(ini, "編集した名前", program, "-a", "", 0, h.to_windows(newdir))
         for lnk in (os.path.join(entry, "編集.exe.lnk"), os.path.join(self.startup, "編集.exe.lnk")):
             self.check_link(lnk, h.to_windows(ini), h.to_windows(newdir), h.to_windows(program), "編集した名前")
         self.assertEqual(["tavro.ini", "編集.exe.lnk"], sorted(os.listdir(entry)))

@@ -22,18 +22,6 @@ const UINT kLastPage = 132;
 const int kStartupBox = 1021;
 const int kEntryList = 1022;
 
-CString ToolDir()
-{
-    return GetModuleDir();
-}
-
-CString StartupDir()
-{
-    char path[MAX_PATH] = { 0 };
-    SHGetSpecialFolderPathA(NULL, path, CSIDL_STARTUP, TRUE);
-    return CString(path);
-}
-
 static void AddSnapshot(const std::string& root, const std::string& relative,
                         std::vector<std::string>& lines)
 {
@@ -196,46 +184,16 @@ std::string DeleteThroughWizard(LPCSTR dispName)
     return "";
 }
 
-std::string LinkProperties(LPCSTR linkPath)
+std::string LinkText(LPCSTR linkPath)
 {
-    std::string text;
-    HRESULT hrInit = CoInitialize(NULL);
-    IShellLinkA* pLink = NULL;
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                   reinterpret_cast<void**>(&pLink)))) {
-        IPersistFile* pFile = NULL;
-        if (SUCCEEDED(pLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&pFile)))) {
-            WCHAR wide[MAX_PATH] = { 0 };
-            MultiByteToWideChar(CP_ACP, 0, linkPath, -1, wide, MAX_PATH);
-            if (SUCCEEDED(pFile->Load(wide, STGM_READ))) {
-                char value[1024] = { 0 };
-                int index = -1;
-                pLink->GetPath(value, sizeof(value), NULL, SLGP_RAWPATH);
-                text += std::string("path=") + value + "\n";
-                value[0] = '\0';
-                pLink->GetArguments(value, sizeof(value));
-                text += std::string("arguments=") + value + "\n";
-                value[0] = '\0';
-                pLink->GetWorkingDirectory(value, sizeof(value));
-                text += std::string("workdir=") + value + "\n";
-                value[0] = '\0';
-                pLink->GetDescription(value, sizeof(value));
-                text += std::string("description=") + value + "\n";
-                value[0] = '\0';
-                pLink->GetIconLocation(value, sizeof(value), &index);
-                std::ostringstream icon;
-                icon << "icon=" << value << "," << index << "\n";
-                text += icon.str();
-            } else {
-                text = "(unreadable)";
-            }
-            pFile->Release();
-        }
-        pLink->Release();
-    }
-    if (SUCCEEDED(hrInit))
-        CoUninitialize();
-    return text;
+    pagesb::LinkProperties props = pagesb::ReadLink(linkPath);
+    if (!props.loaded)
+        return "(unreadable)";
+    std::ostringstream text;
+    text << "path=" << props.path << "\narguments=" << props.arguments << "\nworkdir=" << props.workDir
+         << "\ndescription=" << props.description << "\nicon=" << props.iconPath << ","
+         << props.iconIndex << "\n";
+    return text.str();
 }
 
 CommitOutcome ReadOutcome(LPCSTR programFileName)
@@ -246,9 +204,9 @@ CommitOutcome ReadOutcome(LPCSTR programFileName)
     outcome.folder = Snapshot(folder);
     outcome.settings = ReadWholeFile(folder + "\\tavro.ini");
     outcome.copy = ReadWholeFile(folder + "\\TavroCre.Exe");
-    outcome.entryLink = LinkProperties(folder + "\\" + programFileName + ".lnk");
+    outcome.entryLink = LinkText(folder + "\\" + programFileName + ".lnk");
     outcome.bStartupLinkExists = PathExists(startupLink) != FALSE;
-    outcome.startupLink = LinkProperties(startupLink);
+    outcome.startupLink = LinkText(startupLink);
     return outcome;
 }
 

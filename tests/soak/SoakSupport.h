@@ -5,6 +5,7 @@
 
 #include "CRegistSheet.h"
 #include "CString.h"
+#include "EntryPageTestSupport.h"
 
 #include <windows.h>
 
@@ -13,9 +14,10 @@
 
 namespace soak {
 
-// The tool's folder: the folder of the running test program, with a backslash.
-CString ToolDir();
-CString StartupDir();
+// The tool's folder (the folder of the running test program, with a
+// backslash) and the user's Startup folder, as the tool's own tests see them.
+using pagesb::ToolDir;
+using pagesb::StartupDir;
 
 // Every item below folder (recursively), one line each: relative path,
 // "<dir>" or the size in bytes. Sorted, so two snapshots compare directly.
@@ -46,7 +48,7 @@ std::string RegisterThroughWizard(LPCSTR program, const RegisterOptions& options
 std::string DeleteThroughWizard(LPCSTR dispName);
 
 // The properties of a shortcut as IShellLinkA reads them back, in one line per property.
-std::string LinkProperties(LPCSTR linkPath);
+std::string LinkText(LPCSTR linkPath);
 
 // What a commit leaves on disk for one entry: the entry folder's items with
 // their bytes, the settings file, both shortcuts' properties.

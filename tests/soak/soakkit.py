@@ -41,23 +41,7 @@ def busy_runs(grab, width=h.SCREEN_W):
     if not counts:
         return []
     background = max(counts, key=counts.get)
-    rows = len(grab) // 3 // width
-    busy = [False] * width
-    for r in range(rows):
-        base = r * width * 3
-        for c in range(width):
-            i = base + c * 3
-            if grab[i:i + 3] != background:
-                busy[c] = True
-    runs, start = [], None
-    for c in range(width + 1):
-        on = c < width and busy[c]
-        if on and start is None:
-            start = c
-        elif not on and start is not None:
-            runs.append((start, c - 1))
-            start = None
-    return runs
+    return h.column_runs(grab, width, background)
 
 
 class Taskbar:
