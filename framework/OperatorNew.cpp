@@ -15,7 +15,7 @@ void* Allocate(size_t nSize)
         // No caller is prepared for NULL and there is no memory left for a
         // message box of our own: the system shows the text and ends the
         // process.
-        FatalAppExitA(0, "メモリが不足しています。プログラムを終了します。");
+        FatalAppExitA(0, "メモリが不足しています．プログラムを終了します．");
     }
     return p;
 }
