@@ -204,8 +204,8 @@ def main():
     runs = {"bare": [], "resident": []}
     for rep in range(args.reps):
         order = [("bare", bare), ("resident", resident)]
-        for kind, spec in (order if rep % 2 == 0 else order[::-1]):
-            runs[kind].append(tray_run(desktop, launcher, *spec))
+        for kind, launch_args in (order if rep % 2 == 0 else order[::-1]):
+            runs[kind].append(tray_run(desktop, launcher, *launch_args))
             print("  tray %-8s %s" % (kind, {k: v for k, v in runs[kind][-1].items() if k != "modules"}),
                   flush=True)
     lag = [r["own_tick_after_add"] for r in runs["bare"]]
