@@ -29,13 +29,19 @@ static BOOL MakePattern(LPCSTR folder, CString& pattern)
     return TRUE;
 }
 
-int CFolderUtil::EnumSubFolders(CStringArray& names, LPCSTR folder)
+// Starts listing the folder's items; INVALID_HANDLE_VALUE when there is
+// nothing to list or no safe pattern for it.
+static HANDLE FindFirstIn(LPCSTR folder, WIN32_FIND_DATAA& data)
 {
     CString pattern;
-    WIN32_FIND_DATAA data;
     ZeroMemory(&data, sizeof(data));
-    HANDLE hFind = MakePattern(folder, pattern) ? FindFirstFileA(pattern, &data)
-                                                : INVALID_HANDLE_VALUE;
+    return MakePattern(folder, pattern) ? FindFirstFileA(pattern, &data) : INVALID_HANDLE_VALUE;
+}
+
+int CFolderUtil::EnumSubFolders(CStringArray& names, LPCSTR folder)
+{
+    WIN32_FIND_DATAA data;
+    HANDLE hFind = FindFirstIn(folder, data);
     if (hFind != INVALID_HANDLE_VALUE) {
         do {
             if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
@@ -340,11 +346,8 @@ int CFolderUtil::RemoveFolderTree(LPCSTR path)
 int CFolderUtil::RemoveFolderLevel(const CString& folder, const CString& finalPath)
 {
     int result = 0;
-    CString pattern;
     WIN32_FIND_DATAA data;
-    ZeroMemory(&data, sizeof(data));
-    HANDLE hFind = MakePattern(folder, pattern) ? FindFirstFileA(pattern, &data)
-                                                : INVALID_HANDLE_VALUE;
+    HANDLE hFind = FindFirstIn(folder, data);
     if (hFind != INVALID_HANDLE_VALUE) {
         do {
             PumpOneMessage();

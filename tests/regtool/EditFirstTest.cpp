@@ -13,19 +13,10 @@ namespace {
 const char kNothing[] = "登録されていません";
 const char kNoIcon[] = "アイコンが読み込めません．";
 
-class EditFirstTest : public ::testing::Test
+class EditFirstTest : public ToolFolderTest
 {
 protected:
-    void SetUp() override
-    {
-        CleanToolAndStartup();
-        m_program = m_temp.Sub("tvbApp.exe");
-        ASSERT_TRUE(CopySelfTo(m_program));
-    }
-    void TearDown() override { CleanToolAndStartup(); }
-
-    TempFolder m_temp;
-    CString m_program;
+    EditFirstTest() : ToolFolderTest("tvbApp.exe") {}
 };
 
 TEST_F(EditFirstTest, ListsSortedNamesBoundToTheirRecordsAndShowsTheFirst)

@@ -545,14 +545,7 @@ TEST(EditPageKindTest, OnlyDotExeInAnyCaseIsAProgram)
 class EditPageBrowseTest : public EditPageTest
 {
 protected:
-    void BrowseIcon(FileDialogResponder& responder)
-    {
-        SendMessageA(m_hPage, WM_COMMAND, MAKEWPARAM(1005, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(m_hPage, 1005)));
-        PumpMessages();
-        ASSERT_TRUE(responder.Answered());
-        ASSERT_FALSE(responder.Stuck());
-    }
+    void BrowseIcon(FileDialogResponder& responder) { BrowseWith(m_hPage, 1005, responder); }
 };
 
 TEST_F(EditPageBrowseTest, ChosenIconFileIsShown)

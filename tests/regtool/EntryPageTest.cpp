@@ -23,16 +23,10 @@ const char kNotRemovable[] = "この登録のフォルダは削除できませ�
 const char kStartupLocked[] = "スタートアップのショートカットが削除出来ません. Error = ";
 const char kFileLocked[] = "ファイルが削除出来ません. Error = 5";
 
-class EntryPageTest : public ::testing::Test
+class EntryPageTest : public ToolFolderTest
 {
 protected:
-    void SetUp() override
-    {
-        CleanToolAndStartup();
-        m_program = m_temp.Sub("tvbCalc.exe");
-        ASSERT_TRUE(CopySelfTo(m_program));
-    }
-    void TearDown() override { CleanToolAndStartup(); }
+    EntryPageTest() : ToolFolderTest("tvbCalc.exe") {}
 
     CRegistEntry Entry(LPCSTR program, LPCSTR dispName) const
     {
@@ -91,8 +85,6 @@ protected:
         EXPECT_EQ(description, link.description);
     }
 
-    TempFolder m_temp;
-    CString m_program;
 };
 
 TEST_F(EntryPageTest, NewRegistrationWritesTheWholeLayout)

@@ -9,6 +9,8 @@
 #include "TestSupport.h"
 #include "WizardDriver.h"
 
+#include <gtest/gtest.h>
+
 #include <commctrl.h>
 #include <objbase.h>
 #include <shlobj.h>
@@ -214,5 +216,26 @@ inline DWORD GuiObjects(DWORD kind)
 {
     return GetGuiResources(GetCurrentProcess(), kind);
 }
+
+// Tests that register in this program's folder: the tool's folder and the
+// Startup folder are cleaned before and after each test, and a copy of this
+// program (it carries an icon) stands ready to be registered.
+class ToolFolderTest : public ::testing::Test
+{
+protected:
+    explicit ToolFolderTest(LPCSTR pszProgramName) : m_pszProgramName(pszProgramName) {}
+
+    void SetUp() override
+    {
+        CleanToolAndStartup();
+        m_program = m_temp.Sub(m_pszProgramName);
+        ASSERT_TRUE(CopySelfTo(m_program));
+    }
+    void TearDown() override { CleanToolAndStartup(); }
+
+    LPCSTR m_pszProgramName;
+    TempFolder m_temp;
+    CString m_program;
+};
 
 } // namespace pagesb

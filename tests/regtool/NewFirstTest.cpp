@@ -193,14 +193,7 @@ class NewFirstBrowseTest : public NewFirstTest
 {
 protected:
     // Clicks the browse button and lets the responder answer with path.
-    void Browse(FileDialogResponder& responder)
-    {
-        SendMessageA(m_hPage, WM_COMMAND, MAKEWPARAM(1015, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(m_hPage, 1015)));
-        PumpMessages();
-        ASSERT_TRUE(responder.Answered());
-        ASSERT_FALSE(responder.Stuck());
-    }
+    void Browse(FileDialogResponder& responder) { BrowseWith(m_hPage, 1015, responder); }
 };
 
 TEST_F(NewFirstBrowseTest, TypedProgramNameIsTakenAndNextRefusesIt)

@@ -4,6 +4,8 @@
 
 #include "TestSupport.h"
 
+#include <gtest/gtest.h>
+
 #include <commdlg.h>
 #include <shlobj.h>
 #include <string>
@@ -162,3 +164,14 @@ private:
     std::string m_startFolder;
     std::string m_initialName;
 };
+
+// Clicks the page's button that opens a file dialog and checks that the
+// responder answered the dialog and that it closed.
+inline void BrowseWith(HWND hPage, int nButtonId, const FileDialogResponder& responder)
+{
+    SendMessageA(hPage, WM_COMMAND, MAKEWPARAM(nButtonId, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(hPage, nButtonId)));
+    PumpMessages();
+    ASSERT_TRUE(responder.Answered());
+    ASSERT_FALSE(responder.Stuck());
+}

@@ -122,6 +122,19 @@ static std::string Where(const WizardDriver& wizard, const MessageBoxRecorder& b
     return text.str();
 }
 
+// From the confirmation page: Next does the work, Finish closes the wizard;
+// "" when both went through without a single message box.
+static std::string CommitAndFinish(WizardDriver& wizard, const MessageBoxRecorder& boxes)
+{
+    if (!wizard.Next() || wizard.CurrentTemplate() != kLastPage)
+        return Where(wizard, boxes, "confirmation Next");
+    if (!wizard.Finish() || !wizard.Ended())
+        return Where(wizard, boxes, "finish");
+    if (boxes.Count())
+        return Where(wizard, boxes, "after finish");
+    return "";
+}
+
 std::string RegisterThroughWizard(LPCSTR program, const RegisterOptions& options)
 {
     MessageBoxRecorder boxes;
@@ -148,13 +161,7 @@ std::string RegisterThroughWizard(LPCSTR program, const RegisterOptions& options
         return Where(wizard, boxes, "editing page Next");
     SendMessageA(wizard.PageControl(kStartupBox), BM_SETCHECK,
                  options.bStartup ? BST_CHECKED : BST_UNCHECKED, 0);
-    if (!wizard.Next() || wizard.CurrentTemplate() != kLastPage)
-        return Where(wizard, boxes, "confirmation Next");
-    if (!wizard.Finish() || !wizard.Ended())
-        return Where(wizard, boxes, "finish");
-    if (boxes.Count())
-        return Where(wizard, boxes, "after finish");
-    return "";
+    return CommitAndFinish(wizard, boxes);
 }
 
 std::string DeleteThroughWizard(LPCSTR dispName)
@@ -175,13 +182,7 @@ std::string DeleteThroughWizard(LPCSTR dispName)
     PumpMessages();
     if (!wizard.Next() || wizard.CurrentTemplate() != kEntryPage)
         return Where(wizard, boxes, "list Next");
-    if (!wizard.Next() || wizard.CurrentTemplate() != kLastPage)
-        return Where(wizard, boxes, "confirmation Next");
-    if (!wizard.Finish() || !wizard.Ended())
-        return Where(wizard, boxes, "finish");
-    if (boxes.Count())
-        return Where(wizard, boxes, "after finish");
-    return "";
+    return CommitAndFinish(wizard, boxes);
 }
 
 std::string LinkText(LPCSTR linkPath)
