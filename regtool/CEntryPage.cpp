@@ -4,15 +4,12 @@
 #include "CDataExchange.h"
 #include "CRegistSheet.h"
 #include "CFolderUtil.h"
+#include "CResidentLink.h"
 #include "PathUtil.h"
 #include "resource.h"
 
-#include <objbase.h>
-#include <shlobj.h>
-
 // The settings file's name as the commit creates it.
 static const char kIniName[] = "tavro.ini";
-static const char kResidentName[] = "TavroCore.Exe";
 static const char kCoreCopyName[] = "TavroCre.Exe";
 
 static void AppendName(CString& path, LPCSTR pszName)
@@ -144,14 +141,8 @@ BOOL CEntryPage::OnSetActive()
     m_strCmdLine = entry.m_strCmdLine;
     m_strWorkDir = entry.m_strWorkDir;
     UpdateData(FALSE);
-    ShowOwnedIcon(m_staticIcon, m_hPreviewIcon, CRegistSheet::LoadFileIcon(GetIconSource()));
+    ShowOwnedIcon(m_staticIcon, m_hPreviewIcon, CRegistSheet::LoadFileIcon(CResidentLink::IconSource(m_pSheet->m_entry)));
     return CPropertyPage::OnSetActive();
-}
-
-CString CEntryPage::GetIconSource() const
-{
-    const CRegistEntry& entry = m_pSheet->m_entry;
-    return entry.m_bOrgIcon ? entry.m_strIconPath : m_strProgram;
 }
 
 void CEntryPage::OnDestroy()
@@ -218,15 +209,13 @@ int CEntryPage::CommitEntry()
         return code != 0 ? code : ResultRefused;
     }
 
-    CString arguments;
-    arguments.Format("/INI=%s", paths.iniPath.GetString());
-    result = WriteLink(paths.linkPath, paths.entryFolder, arguments);
+    result = CResidentLink::Write(paths.linkPath, m_pSheet->m_entry, paths.entryFolder, paths.iniPath);
     if (result != 0) {
         AfxMessageBox("ショートカットが作成出来ません．", MB_OK, 0);
         return result;
     }
     if (m_bStartup)
-        return CreateStartupLink(paths.linkName, paths.entryFolder, arguments);
+        return CreateStartupLink(paths.linkName, paths.entryFolder, paths.iniPath);
     return 0;
 }
 
@@ -255,15 +244,14 @@ BOOL CEntryPage::BuildCommitPaths(CommitPaths& paths)
     paths.copyTarget = paths.entryFolder;
     AppendName(paths.copyTarget, kCoreCopyName);
     paths.bCopy = !toolDir.IsEmpty() && FileExists(paths.copySource);
-    CString residentPath = toolDir;
-    AppendName(residentPath, kResidentName);
+    CString residentPath = CResidentLink::ResidentPath();
 
     // Everything the commit would write, checked before the first write.
-    BOOL bTooLong = toolDir.IsEmpty() || IsTooLong(paths.entryFolder) || IsTooLong(paths.iniPath) ||
+    BOOL bTooLong = residentPath.IsEmpty() || IsTooLong(paths.entryFolder) || IsTooLong(paths.iniPath) ||
                     IsTooLong(paths.linkPath) || IsTooLong(residentPath) ||
                     (paths.bCopy && IsTooLong(paths.copyTarget));
     if (m_bStartup && !bTooLong) {
-        CString startupLink = GetStartupFolder();
+        CString startupLink = CResidentLink::StartupFolder();
         if (!startupLink.IsEmpty()) {
             AppendName(startupLink, paths.linkName);
             bTooLong = IsTooLong(startupLink);
@@ -276,79 +264,20 @@ BOOL CEntryPage::BuildCommitPaths(CommitPaths& paths)
     return TRUE;
 }
 
-int CEntryPage::WriteLink(LPCSTR pszLinkPath, LPCSTR pszEntryFolder, LPCSTR pszArguments)
+int CEntryPage::CreateStartupLink(LPCSTR pszLinkName, LPCSTR pszEntryFolder, LPCSTR pszIniPath)
 {
-    HRESULT hrInit = CoInitialize(NULL);
-    IShellLinkA* pLink = NULL;
-    int result = ResultNoLinkObject;
-    HRESULT hr = CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                  reinterpret_cast<void**>(&pLink));
-    if (SUCCEEDED(hr) && pLink) {
-        SetLinkProperties(pLink, pszEntryFolder, pszArguments);
-        hr = SaveLink(pLink, pszLinkPath);
-        result = SUCCEEDED(hr) ? 0 : static_cast<int>(hr);
-        pLink->Release();
-    }
-    if (SUCCEEDED(hrInit))
-        CoUninitialize();
-    return result;
-}
-
-int CEntryPage::CreateStartupLink(LPCSTR pszLinkName, LPCSTR pszEntryFolder, LPCSTR pszArguments)
-{
-    CString linkPath = GetStartupFolder();
+    CString linkPath = CResidentLink::StartupFolder();
     BOOL bSaved = FALSE;
     if (!linkPath.IsEmpty()) {
         AppendName(linkPath, pszLinkName);
-        bSaved = !IsTooLong(linkPath) && WriteLink(linkPath, pszEntryFolder, pszArguments) == 0;
+        bSaved = !IsTooLong(linkPath) &&
+                 CResidentLink::Write(linkPath, m_pSheet->m_entry, pszEntryFolder, pszIniPath) == 0;
     }
     if (!bSaved) {
         AfxMessageBox("スタートアップに登録できませんでした", MB_OK, 0);
         return ResultStartupFailed;
     }
     return 0;
-}
-
-void CEntryPage::SetLinkProperties(IShellLinkA* pLink, LPCSTR pszEntryFolder, LPCSTR pszArguments)
-{
-    const CRegistEntry& entry = m_pSheet->m_entry;
-    CString residentPath = GetModuleDir();
-    AppendName(residentPath, kResidentName);
-    pLink->SetPath(residentPath);
-    pLink->SetDescription(entry.m_strDispName);
-    // Unquoted: the resident takes everything after "/INI=" as the path.
-    pLink->SetArguments(pszArguments);
-    pLink->SetWorkingDirectory(entry.m_strWorkDir.IsEmpty() ? pszEntryFolder
-                                                            : entry.m_strWorkDir.GetString());
-    pLink->SetIconLocation(GetIconSource(), entry.m_nIconIndex);
-}
-
-HRESULT CEntryPage::SaveLink(IShellLinkA* pLink, LPCSTR pszPath)
-{
-    WCHAR widePath[MAX_PATH];
-    ZeroMemory(widePath, sizeof(widePath));
-    if (MultiByteToWideChar(CP_ACP, 0, pszPath, -1, widePath, MAX_PATH) == 0)
-        return HRESULT_FROM_WIN32(GetLastError());
-    IPersistFile* pFile = NULL;
-    HRESULT hr = pLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&pFile));
-    if (hr != S_OK || !pFile)
-        return FAILED(hr) ? hr : E_NOINTERFACE;
-    hr = pFile->Save(widePath, TRUE);
-    pFile->Release();
-    return hr;
-}
-
-CString CEntryPage::GetStartupFolder()
-{
-    char path[MAX_PATH];
-    ZeroMemory(path, sizeof(path));
-    LPITEMIDLIST pidl = NULL;
-    if (SUCCEEDED(SHGetSpecialFolderLocation(m_hWnd, CSIDL_STARTUP, &pidl)) && pidl) {
-        if (!SHGetPathFromIDListA(pidl, path))
-            path[0] = '\0';
-        CoTaskMemFree(pidl);
-    }
-    return CString(path);
 }
 
 int CEntryPage::RemoveEntry()
@@ -362,7 +291,7 @@ int CEntryPage::RemoveEntry()
     // entry without one has no Startup shortcut.
     CString fileName = m_pSheet->GetPathPart(m_strProgram, PathNameExt);
     if (!fileName.IsEmpty()) {
-        CString linkPath = GetStartupFolder();
+        CString linkPath = CResidentLink::StartupFolder();
         if (linkPath.IsEmpty())
             return ResultRefused;
         AppendName(linkPath, fileName + ".lnk");

@@ -13,7 +13,6 @@
 #include "CStatic.h"
 
 class CRegistSheet;
-struct IShellLinkA;
 
 class CEntryPage : public CPropertyPage
 {
@@ -25,15 +24,14 @@ public:
     // codes; every non-zero result keeps the page.
     enum {
         ResultRefused = -1,       // refused before anything was written
-        ResultNoLinkObject = 1,   // the shell link object could not be made
         ResultStartupFailed = 2   // the Startup shortcut could not be made
     };
 
     // Writes the registration; 0 when everything is on disk.
     int CommitEntry();
-    // Writes the Startup shortcut linkName for the entry folder, with the
-    // resident's arguments; 0 on success, else ResultStartupFailed (reported).
-    int CreateStartupLink(LPCSTR pszLinkName, LPCSTR pszEntryFolder, LPCSTR pszArguments);
+    // Writes the Startup shortcut linkName for the entry folder, starting the
+    // resident with pszIniPath; 0 on success, else ResultStartupFailed (reported).
+    int CreateStartupLink(LPCSTR pszLinkName, LPCSTR pszEntryFolder, LPCSTR pszIniPath);
     // Deletes the Startup shortcut and the folder the entry was listed from;
     // 0 when the registration is gone.
     int RemoveEntry();
@@ -70,20 +68,9 @@ private:
     // Fills the paths; FALSE (reported) for a program without file name or
     // a path that would reach 260 bytes.
     BOOL BuildCommitPaths(CommitPaths& paths);
-    // The five properties both shortcuts share.
-    void SetLinkProperties(IShellLinkA* pLink, LPCSTR pszEntryFolder, LPCSTR pszArguments);
-    // Saves the link object to pszPath; the HRESULT of the failing step.
-    HRESULT SaveLink(IShellLinkA* pLink, LPCSTR pszPath);
-    // Writes a shortcut to the resident at pszLinkPath; 0, ResultNoLinkObject
-    // or the failing HRESULT.
-    int WriteLink(LPCSTR pszLinkPath, LPCSTR pszEntryFolder, LPCSTR pszArguments);
-    // The user's Startup folder; empty when the platform has none.
-    CString GetStartupFolder();
     // FALSE when the entry folder's settings file belongs to another program
     // and the user declines to overwrite it.
     BOOL ConfirmOverwrite(LPCSTR pszIniPath);
-    // The icon that stands for the working entry.
-    CString GetIconSource() const;
 
     CEntryPage(const CEntryPage&);
     CEntryPage& operator=(const CEntryPage&);

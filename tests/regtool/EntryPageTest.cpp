@@ -338,7 +338,7 @@ TEST_F(EntryPageTest, StartupShortcutThatCannotBeMadeGivesTwoAndKeepsThePage)
     EXPECT_EQ(CEntryPage::ResultStartupFailed, sheet.m_pEntryPage->CommitEntry());
     EXPECT_EQ(2u, boxes.Count());
     EXPECT_EQ(CEntryPage::ResultStartupFailed,
-              sheet.m_pEntryPage->CreateStartupLink("tvbCalc.exe.lnk", ToolDir() + "tvbCalc.exe", "/INI=x"));
+              sheet.m_pEntryPage->CreateStartupLink("tvbCalc.exe.lnk", ToolDir() + "tvbCalc.exe", "x"));
 }
 
 TEST_F(EntryPageTest, CommitsThatWouldWriteNothingUsableAreRefusedUntouched)

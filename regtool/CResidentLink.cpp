@@ -1,0 +1,125 @@
+#include "CResidentLink.h"
+#include "CRegistEntry.h"
+#include "PathUtil.h"
+
+#include <objbase.h>
+#include <shlobj.h>
+
+static const char kResidentName[] = "TavroCore.Exe";
+
+// COM for the span of one shortcut operation; the tool has no other use for it.
+class CComScope
+{
+public:
+    CComScope() : m_hr(CoInitialize(NULL)) {}
+    ~CComScope()
+    {
+        if (SUCCEEDED(m_hr))
+            CoUninitialize();
+    }
+
+private:
+    HRESULT m_hr;
+};
+
+static IShellLinkA* CreateLinkObject()
+{
+    IShellLinkA* pLink = NULL;
+    HRESULT hr = CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                  reinterpret_cast<void**>(&pLink));
+    return SUCCEEDED(hr) ? pLink : NULL;
+}
+
+static BOOL ToWidePath(LPCSTR pszPath, WCHAR* widePath)
+{
+    ZeroMemory(widePath, MAX_PATH * sizeof(WCHAR));
+    return MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, pszPath, -1, widePath, MAX_PATH) != 0;
+}
+
+// Saves (bSave) or loads the link object through its file interface; the
+// HRESULT of the failing step.
+static HRESULT PersistLink(IShellLinkA* pLink, LPCSTR pszPath, BOOL bSave)
+{
+    WCHAR widePath[MAX_PATH];
+    if (!ToWidePath(pszPath, widePath))
+        return HRESULT_FROM_WIN32(GetLastError());
+    IPersistFile* pFile = NULL;
+    HRESULT hr = pLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&pFile));
+    if (hr != S_OK || !pFile)
+        return FAILED(hr) ? hr : E_NOINTERFACE;
+    hr = bSave ? pFile->Save(widePath, TRUE) : pFile->Load(widePath, STGM_READ);
+    pFile->Release();
+    return hr;
+}
+
+int CResidentLink::Write(LPCSTR pszLinkPath, const CRegistEntry& entry, LPCSTR pszEntryFolder,
+                         LPCSTR pszIniPath)
+{
+    CComScope com;
+    IShellLinkA* pLink = CreateLinkObject();
+    if (!pLink)
+        return ResultNoLinkObject;
+    pLink->SetPath(ResidentPath());
+    pLink->SetDescription(entry.m_strDispName);
+    pLink->SetArguments(ArgumentsFor(pszIniPath));
+    pLink->SetWorkingDirectory(entry.m_strWorkDir.IsEmpty() ? pszEntryFolder
+                                                            : entry.m_strWorkDir.GetString());
+    pLink->SetIconLocation(IconSource(entry), entry.m_nIconIndex);
+    HRESULT hr = PersistLink(pLink, pszLinkPath, TRUE);
+    pLink->Release();
+    return SUCCEEDED(hr) ? 0 : static_cast<int>(hr);
+}
+
+BOOL CResidentLink::Read(LPCSTR pszLinkPath, CString& target, CString& arguments)
+{
+    CComScope com;
+    IShellLinkA* pLink = CreateLinkObject();
+    if (!pLink)
+        return FALSE;
+    // A link's argument line may be longer than a path.
+    const int kArgsSize = 1024;
+    char path[MAX_PATH];
+    char args[kArgsSize];
+    path[0] = args[0] = '\0';
+    BOOL bRead = SUCCEEDED(PersistLink(pLink, pszLinkPath, FALSE)) &&
+                 SUCCEEDED(pLink->GetPath(path, MAX_PATH, NULL, SLGP_RAWPATH)) &&
+                 SUCCEEDED(pLink->GetArguments(args, kArgsSize));
+    pLink->Release();
+    path[MAX_PATH - 1] = args[kArgsSize - 1] = '\0';
+    target = bRead ? path : "";
+    arguments = bRead ? args : "";
+    return bRead;
+}
+
+CString CResidentLink::ArgumentsFor(LPCSTR pszIniPath)
+{
+    CString arguments;
+    arguments.Format("/INI=%s", pszIniPath);
+    return arguments;
+}
+
+CString CResidentLink::ResidentPath()
+{
+    CString toolDir = GetModuleDir();
+    if (toolDir.IsEmpty())
+        return toolDir;
+    return toolDir + kResidentName;
+}
+
+CString CResidentLink::IconSource(const CRegistEntry& entry)
+{
+    return entry.m_bOrgIcon ? entry.m_strIconPath : entry.m_strProgram;
+}
+
+CString CResidentLink::StartupFolder()
+{
+    char path[MAX_PATH];
+    ZeroMemory(path, sizeof(path));
+    LPITEMIDLIST pidl = NULL;
+    if (SUCCEEDED(SHGetSpecialFolderLocation(NULL, CSIDL_STARTUP, &pidl)) && pidl) {
+        if (!SHGetPathFromIDListA(pidl, path))
+            path[0] = '\0';
+        CoTaskMemFree(pidl);
+    }
+    return CString(path);
+}

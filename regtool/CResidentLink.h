@@ -1,0 +1,35 @@
+// A shortcut that starts the resident for one registration: the entry
+// shortcut in the entry folder and the Startup shortcut are both written
+// here, so that everything that writes or rewrites them writes the same
+// properties, and read back here by whatever must know whose they are.
+#pragma once
+
+#include "CString.h"
+
+class CRegistEntry;
+
+class CResidentLink
+{
+public:
+    // Results of Write besides 0 (saved) and a failing HRESULT.
+    enum { ResultNoLinkObject = 1 };
+
+    // Writes a shortcut at pszLinkPath that starts the resident beside the
+    // tool with "/INI=" and pszIniPath, in the entry's work folder (the entry
+    // folder when it has none), with the entry's display name and icon.
+    static int Write(LPCSTR pszLinkPath, const CRegistEntry& entry, LPCSTR pszEntryFolder,
+                     LPCSTR pszIniPath);
+    // Reads the target and arguments of the shortcut at pszLinkPath; FALSE
+    // when it cannot be loaded as a shortcut.
+    static BOOL Read(LPCSTR pszLinkPath, CString& target, CString& arguments);
+
+    // The resident's arguments for a settings file: "/INI=" and the path,
+    // unquoted, since the resident takes everything after it as the path.
+    static CString ArgumentsFor(LPCSTR pszIniPath);
+    // The resident beside the running tool; "" when the tool's folder does not fit.
+    static CString ResidentPath();
+    // The icon that stands for an entry: its own icon file, or its program.
+    static CString IconSource(const CRegistEntry& entry);
+    // The user's Startup folder; "" when the platform has none.
+    static CString StartupFolder();
+};
