@@ -11,7 +11,9 @@
 # a bogus entry. With "Tavro/" the user always gets a folder of Tavro's own.
 #
 # The archive is reproducible: fixed member order, every timestamp set to the
-# source's commit time (or SOURCE_DATE_EPOCH), Windows attributes only.
+# source's commit time (or SOURCE_DATE_EPOCH), Windows attributes only. Its
+# SHA-256 goes beside it as OUT_ZIP.sha256 ("hash  name", as sha256sum writes
+# it), for users to compare with what they downloaded.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
@@ -71,5 +73,6 @@ with zipfile.ZipFile(tmp, "w") as z:
         z.writestr(info, data, compresslevel=9)
 os.replace(tmp, zip_path)
 EOF
+(cd "$(dirname "$zip_path")" && sha256sum "$(basename "$zip_path")" >"$(basename "$zip_path").sha256")
 
 echo "dist: $zip_path ($(stat -c %s "$zip_path") bytes): $(cd "$stage" && echo Tavro/*)"

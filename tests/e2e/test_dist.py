@@ -4,7 +4,12 @@ registered with the wizard, its tray icon opened from the entry shortcut and a
 double click on it. The i686 product cannot run here, so the run uses the x86_64
 twin that scripts/dist.sh packs the same way."""
 
+import ast
+import glob
+import hashlib
+import html
 import os
+import re
 import shutil
 import subprocess
 import tempfile
@@ -17,8 +22,68 @@ import test_register
 from test_tool import ToolSession
 
 SHIPPED = ["Tavro/", "Tavro/Tavro.exe", "Tavro/TavroCore.Exe", "Tavro/TavroHelp.Html"]
-DIST_SH = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "dist.sh")
+ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
+DIST_SH = os.path.join(ROOT, "scripts", "dist.sh")
 I386, AMD64 = 0x14C, 0x8664
+# Where a text reaches the screen: function and index of its text argument; a
+# function that hands a parameter of its own on joins them.
+SHOWN_BY = {"AfxMessageBox": 0, "AfxShowMessageBox": 1, "MessageBoxA": 1, "FatalAppExitA": 1}
+TEXT = r'(?:"(?:[^"\\\n]|\\.)*"\s*)+'        # adjacent literals make one text
+SPEC = r"(%(?:%|[-+ #0]*\d*(?:\.\d+)?(?:ll|l|h|I64)?[diuxXsc]))"
+CODE = re.compile(r"('(?:[^'\\\n]|\\.)*')|%s|//[^\n]*|/\*.*?\*/|([(),])" % TEXT, re.S)
+literal = lambda run: "".join(ast.literal_eval(s) for s in re.findall(r'"(?:[^"\\\n]|\\.)*"', run))
+
+
+def message_texts():
+    """The printf formats the product's sources give a message box, and the calls it cannot follow."""
+    src = {}
+    for path in [p for d in ("framework", "entrystore", "regtool", "resident") for p in
+                 glob.glob(os.path.join(ROOT, d, "*.cpp")) + glob.glob(os.path.join(ROOT, d, "res", "*.rc"))]:
+        with open(path, encoding="utf-8") as f:   # comments and char literals out
+            src[path] = CODE.sub(lambda m: "0" if m.group(1) else m.group() if m.group()[0] in '"(),' else " ", f.read())
+    strings = {k: literal(v) for path in src if path.endswith(".rc")
+               for k, v in re.findall(r"\b(ID[SP]_\w+)[ \t]*,?[ \t]*(%s)" % TEXT, src[path])}
+    texts, errors, shown_by, count = set(), [], dict(SHOWN_BY), 0
+    while count != len(shown_by):
+        texts, errors, count = set(), [], len(shown_by)
+        for path, code in src.items():
+            for m in re.finditer(r"\b(%s)\s*\(" % "|".join(shown_by), code):
+                start, depth, args = m.end(), 1, []   # the call's arguments, split at its own commas
+                for t in CODE.finditer(code, m.end()):
+                    depth += {"(": 1, ")": -1}.get(t.group(), 0)
+                    if depth == 0 or (depth == 1 and t.group() == ","):
+                        args, start = args + [code[start:t.start()].strip()], t.end()
+                    if depth == 0:
+                        break
+                if re.match(r"[^;{}]*\n\{", code[t.end():]):
+                    continue                                  # the function's own definition
+                signature, body = (code[max(code.rfind("\n}", 0, m.start()), 0):m.start()].split("\n{", 1) + [""])[:2]
+                arg = re.sub(r"\.GetString\(\)$", "", (args + [""] * 3)[shown_by[m.group(1)]])
+                found = re.findall(TEXT, arg) or re.findall(r"\b%s\s*(?:\.Format\s*\(|=|\()\s*(%s)" % (re.escape(arg), TEXT), body)
+                ids = [i for i in [arg] + re.findall(r"\b%s\.LoadString\((\w+)" % re.escape(arg), body) if i in strings]
+                params = [p.split()[-1].strip("*&") for p in re.findall(r"\(([^)]*)\)", signature)[-1].split(",") if p.split()]
+                texts.update([literal(t) for t in found] + [strings[i] for i in ids])
+                if arg in params and not found and not ids:
+                    shown_by.setdefault(re.findall(r"(\w+)\s*\(", signature)[-1], params.index(arg))
+                elif not found and not ids:
+                    errors.append("%s: cannot tell the text of %s(%s)" % (path, m.group(1), arg))
+    return texts, errors
+
+
+def guide_messages(page):
+    """The guide's message lists, program -> texts; what the program fills in is <var>...</var>, read as NUL."""
+    lists = {}
+    for program, table in re.findall(r'<table class="messages" data-program="([^"]+)">(.*?)</table>', page, re.S):
+        for span in re.findall(r'<span class="msg">(.*?)</span>', "".join(re.findall(r"<tr><td>(.*?)</td>", table, re.S)), re.S):
+            text = re.sub(r"<var>.*?</var>", "\0", re.sub(r"\s*\n\s*", "", span).replace("<br>", "\n"))
+            lists.setdefault(program, []).append(html.unescape(re.sub(r"<[^>]+>", "", text)))
+    return lists
+
+
+def lists_text(entry, text):
+    """Whether a guide entry is the format text; a filled-in text may be written out."""
+    return re.fullmatch("".join(re.escape(p) if i % 2 == 0 else {"%%": "%"}.get(p, ".+?" if p[-1] in "sc" else r"(?:\d+|\x00)")
+                                for i, p in enumerate(re.split(SPEC, text))), entry, re.S)
 
 
 def members(zip_path):
@@ -44,6 +109,21 @@ class PackageTest(unittest.TestCase):
         self.assertEqual(product_data["Tavro/TavroHelp.Html"], twin_data["Tavro/TavroHelp.Html"])
         # Windows attributes: the folder is a folder, the files plain archive files.
         self.assertEqual([0x10, 0x20, 0x20, 0x20], [attr for _, _, attr in product_list])
+        with open(product, "rb") as z, open(product + ".sha256", encoding="ascii") as f:
+            self.assertEqual("%s  %s\n" % (hashlib.sha256(z.read()).hexdigest(), os.path.basename(product)), f.read())
+
+    def test_guide_lists_every_message_each_program_shows(self):
+        texts, errors = message_texts()
+        self.assertEqual([], errors)
+        _, data = members(h.dist_zips()[0])
+        lists, unshown = guide_messages(data["Tavro/TavroHelp.Html"].decode("utf-8")), set(texts)
+        for program in ("Tavro.exe", "TavroCore.Exe"):
+            shown = [t for t in texts if all(p.encode("cp932") in data["Tavro/" + program] for p in re.split(SPEC, t)[::2])]
+            listed, unshown = lists.get(program, []), unshown - set(shown)
+            print("%s shows %d message texts; its list in the guide, %d" % (program, len(shown), len(listed)))
+            self.assertEqual([], [t for t in shown if not any(lists_text(e, t) for e in listed)], program + ": not in the guide")
+            self.assertEqual([], [e for e in listed if not any(lists_text(e, t) for t in shown)], program + ": not shown")
+        self.assertEqual(set(), unshown, "texts in the sources that neither program holds")
 
     def test_packing_is_reproducible_and_refuses_an_incomplete_build(self):
         work = tempfile.mkdtemp(prefix="tavro-dist-")
