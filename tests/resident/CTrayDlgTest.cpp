@@ -578,27 +578,19 @@ TEST_F(TrayDlgTest, IconRefusedAtStartIsAddedOnceTheTrayTakesIt)
     EXPECT_EQ(1, tray.m_nDeletes);
 }
 
-namespace {
-
-CTrayDlg* g_announceTo = NULL;
-
-// The icon message's modal loop delivers a shell's "TaskbarCreated".
-int AnnounceTaskbar(HWND, LPCSTR, LPCSTR, UINT)
-{
-    SendMessageA(g_announceTo->m_hWnd, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
-    return IDOK;
-}
-
-}  // namespace
-
 TEST_F(TrayDlgTest, ShellAnnouncedDuringTheIconMessageGetsOneIconWithItsPicture)
 {
     CString ini = WriteSettings("遅い網", m_folder.Sub("gone.exe"));
     FakeTray tray;
     tray.m_bAccept = TRUE;
     CTrayDlg dlg(ini);
-    g_announceTo = &dlg;
-    AfxMessageBoxHook previous = AfxSetMessageBoxHook(AnnounceTaskbar);
+    static HWND* s_phDlg;
+    s_phDlg = &dlg.m_hWnd;
+    // The icon message's modal loop delivers a shell's "TaskbarCreated".
+    AfxMessageBoxHook previous = AfxSetMessageBoxHook([](HWND, LPCSTR, LPCSTR, UINT) {
+        SendMessageA(*s_phDlg, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+        return IDOK;
+    });
     Open(dlg);
     AfxSetMessageBoxHook(previous);
     if (tray.m_nCalls == 0) {
