@@ -103,9 +103,14 @@ void CWelcomeDlg::OnButtonDelete()
 
 void CWelcomeDlg::OnButtonHelp()
 {
-    // The bare name is found in the tool's folder; a missing document is not reported.
+    // By its full path: the shell looks for a bare name in the current folder
+    // too, and would open another folder's guide when this one is missing. A
+    // missing document is not reported.
     CString folder = GetModuleDir();
-    ShellExecuteA(m_hWnd, "open", "TavroHelp.Html", "", folder, SW_SHOWNORMAL);
+    CString guide = folder + "TavroHelp.Html";
+    if (folder.IsEmpty() || guide.GetLength() >= MAX_PATH)
+        return;
+    ShellExecuteA(m_hWnd, "open", guide, "", folder, SW_SHOWNORMAL);
 }
 
 void CWelcomeDlg::OnButtonExit()

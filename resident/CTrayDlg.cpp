@@ -28,6 +28,7 @@ CTrayDlg::CTrayDlg(LPCSTR pszIniPath, CWnd* pParent)
       m_hWindowIcon(NULL),
       m_uTaskbarCreated(RegisterWindowMessageA("TaskbarCreated")),
       m_bRetryTimer(FALSE),
+      m_bIconChosen(FALSE),
       m_bHidden(FALSE)
 {
     ZeroMemory(&m_nid, sizeof(m_nid));
@@ -59,8 +60,8 @@ BOOL CTrayDlg::OnInitDialog()
     SetIcon(m_hDefaultIcon, FALSE);
 
     AcquireIcon();
-    if (!AddNotifyIcon())
-        StartAddRetry();
+    m_bIconChosen = TRUE;
+    PutIconInTray();
 
     RECT rect;
     GetWindowRect(&rect);
@@ -228,13 +229,7 @@ void CTrayDlg::StopAddRetry()
     m_bRetryTimer = FALSE;
 }
 
-void CTrayDlg::OnTimer(UINT_PTR nIDEvent)
-{
-    if (nIDEvent == kAddRetryTimer && AddNotifyIcon())
-        StopAddRetry();
-}
-
-void CTrayDlg::OnTaskbarCreated()
+void CTrayDlg::PutIconInTray()
 {
     // A restarted shell has forgotten the icon; a shell that only re-announced
     // itself still has it, and then NIM_ADD fails where NIM_MODIFY works.
@@ -242,6 +237,18 @@ void CTrayDlg::OnTaskbarCreated()
         StopAddRetry();
     else
         StartAddRetry();
+}
+
+void CTrayDlg::OnTimer(UINT_PTR nIDEvent)
+{
+    if (nIDEvent == kAddRetryTimer && m_bIconChosen)
+        PutIconInTray();
+}
+
+void CTrayDlg::OnTaskbarCreated()
+{
+    if (m_bIconChosen)
+        PutIconInTray();
 }
 
 LRESULT CTrayDlg::OnTrayNotify(WPARAM, LPARAM lParam)

@@ -66,6 +66,9 @@ protected:
 
 private:
     void ShowPopupMenu();
+    // Adds the icon, or changes it when the shell already holds it; retried
+    // once a second until the shell takes it.
+    void PutIconInTray();
     void StartAddRetry();
     void StopAddRetry();
 
@@ -74,6 +77,10 @@ private:
     // "TaskbarCreated", broadcast by a shell that starts (again).
     UINT m_uTaskbarCreated;
     BOOL m_bRetryTimer;
+    // Set once OnInitDialog has chosen the picture. Until then "TaskbarCreated"
+    // and the timer leave the tray alone: the modal loop of an icon message
+    // delivers them before there is a picture to show.
+    BOOL m_bIconChosen;
     // Set once the dialog has hidden itself: it is never shown again.
     BOOL m_bHidden;
 };

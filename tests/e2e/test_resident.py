@@ -175,7 +175,7 @@ class ResidentTest(unittest.TestCase):
             text = f.read().decode("utf-8", "replace")
         return [m.replace("\\\\", "\\") for m in re.findall(r'Loaded L"([^"]+)"', text)]
 
-    def test_dlls_planted_in_the_work_folder_are_never_loaded(self):
+    def test_dlls_and_tool_planted_in_the_work_folder_are_never_used(self):
         # First run: which DLLs does the resident load over its life?
         ini = self.write_ini("recorder.exe", "植えた", h.to_windows(self.program),
                              workdir=h.to_windows(self.workdir))
@@ -197,6 +197,7 @@ class ResidentTest(unittest.TestCase):
         plant = os.path.join(os.path.dirname(h.ARGS.probe), "plant.dll")
         for name in names:
             shutil.copy2(plant, os.path.join(self.workdir, name))
+        shutil.copy2(h.ARGS.recorder, os.path.join(self.workdir, "Tavro.Exe"))
         planted_log = os.path.join(self.workdir, "planted.log")
         os.remove(self.log)
         watcher = h.TrayWatcher()
@@ -218,6 +219,7 @@ class ResidentTest(unittest.TestCase):
         self.assertFalse(os.path.exists(planted_log),
                          open(planted_log).read() if os.path.exists(planted_log) else "")
         self.assertGreater(len(self.loaded_paths(log)), 10, "the load trace is missing")
+        self.assertFalse(os.path.exists(os.path.join(self.workdir, "recorder.log")), "the planted tool ran")
         h.click_control(tool.hwnd, 1019)
         self.assertTrue(h.wait_until(lambda: not h.find_windows(title="Tavro.Exe Ver 2.00"), 10))
 

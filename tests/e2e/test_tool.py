@@ -15,9 +15,9 @@ BACK, NEXT, FINISH, CANCEL = 12323, 12324, 12325, 2
 class ToolSession:
     """One running Tavro.exe in a freshly installed folder."""
 
-    def __init__(self, folder):
+    def __init__(self, folder, cwd=None):
         self.folder = folder
-        self.proc = h.start(os.path.join(folder, "Tavro.exe"), cwd=folder, log_name="tavro")
+        self.proc = h.start(os.path.join(folder, "Tavro.exe"), cwd=cwd or folder, log_name="tavro")
         self.main = h.wait_window(title=MAIN_TITLE, visible=True)
 
     def press(self, control_id):
@@ -117,12 +117,14 @@ class ToolTest(unittest.TestCase):
         shutil.copy2(h.ARGS.recorder, recorder)
         h.associate(".html", recorder)
         log = os.path.join(self.apps, "recorder.log")
-        tool = ToolSession(self.folder)
+        # Started elsewhere, as by a resident whose launch changed its folder, with a decoy guide there.
+        shutil.copy2(os.path.join(self.folder, "TavroHelp.Html"), self.apps)
+        tool = ToolSession(self.folder, cwd=self.apps)
         tool.press(1018)
         self.assertTrue(h.wait_until(lambda: os.path.exists(log), 10), "the guide was not opened")
         time.sleep(0.5)
         with open(log, "rb") as f:
-            self.assertIn("TavroHelp.Html", f.read().decode("cp932"))
+            self.assertIn(h.to_windows(self.folder) + "\\TavroHelp.Html", f.read().decode("cp932"))
         os.remove(log)
         os.remove(os.path.join(self.folder, "TavroHelp.Html"))
         tool.press(1018)

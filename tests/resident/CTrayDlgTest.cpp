@@ -507,19 +507,30 @@ public:
     int m_nAddsRefused = 0;
     int m_nAddsAccepted = 0;
     int m_nDeletes = 0;
+    int m_nCalls = 0;
+    // One icon slot, as the shell keeps it: an add fails while it is held, a
+    // change fails while it is not.
+    BOOL m_bHeld = FALSE;
     HWND m_hWnd = NULL;
 
 private:
     static LRESULT CALLBACK Proc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
     {
-        if (msg == WM_COPYDATA && s_active) {
+        FakeTray* t = s_active;
+        if (msg == WM_COPYDATA && t) {
             const COPYDATASTRUCT* cds = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
-            if (cds->dwData == NIM_DELETE)
-                ++s_active->m_nDeletes;
-            if (cds->dwData != NIM_ADD)
-                return TRUE;
-            ++(s_active->m_bAccept ? s_active->m_nAddsAccepted : s_active->m_nAddsRefused);
-            return s_active->m_bAccept;
+            ++t->m_nCalls;
+            BOOL held = t->m_bHeld;
+            if (cds->dwData == NIM_ADD) {
+                t->m_bHeld = held || t->m_bAccept;
+                ++(t->m_bHeld && !held ? t->m_nAddsAccepted : t->m_nAddsRefused);
+                return t->m_bHeld && !held;
+            }
+            if (cds->dwData == NIM_DELETE) {
+                ++t->m_nDeletes;
+                t->m_bHeld = FALSE;
+            }
+            return held;
         }
         return DefWindowProcA(hWnd, msg, wParam, lParam);
     }
@@ -565,4 +576,32 @@ TEST_F(TrayDlgTest, IconRefusedAtStartIsAddedOnceTheTrayTakesIt)
 
     dlg.DestroyWindow();
     EXPECT_EQ(1, tray.m_nDeletes);
+}
+
+TEST_F(TrayDlgTest, ShellAnnouncedDuringTheIconMessageGetsOneIconWithItsPicture)
+{
+    CString ini = WriteSettings("遅い網", m_folder.Sub("gone.exe"));
+    FakeTray tray;
+    tray.m_bAccept = TRUE;
+    CTrayDlg dlg(ini);
+    static HWND* s_phDlg;
+    s_phDlg = &dlg.m_hWnd;
+    // The icon message's modal loop delivers a shell's "TaskbarCreated".
+    AfxMessageBoxHook previous = AfxSetMessageBoxHook([](HWND, LPCSTR, LPCSTR, UINT) {
+        SendMessageA(*s_phDlg, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+        return IDOK;
+    });
+    Open(dlg);
+    AfxSetMessageBoxHook(previous);
+    if (tray.m_nCalls == 0) {
+        dlg.DestroyWindow();
+        GTEST_SKIP() << "the platform did not hand the icon to this process's tray window";
+    }
+    // Only the add with the chosen picture; no retry follows.
+    EXPECT_EQ(1, tray.m_nCalls);
+    EXPECT_TRUE(tray.m_bHeld);
+    EXPECT_EQ(dlg.m_hDefaultIcon, dlg.m_nid.hIcon);
+    PumpFor(3000);
+    EXPECT_EQ(1, tray.m_nCalls);
+    dlg.DestroyWindow();
 }
