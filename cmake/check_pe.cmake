@@ -1,5 +1,6 @@
 # Checks a built program of the product: 32-bit x86 machine type, no imported
-# DLL beyond the system's own and, with MAX_SIZE, its size in bytes.
+# DLL beyond the system's own, the application manifest and, with MAX_SIZE, its
+# size in bytes.
 # Run with -DOBJDUMP=... -DFILE=... [-DMAX_SIZE=...]
 set(ALLOWED kernel32.dll user32.dll gdi32.dll shell32.dll ole32.dll comctl32.dll
             comdlg32.dll advapi32.dll msvcrt.dll)
@@ -35,6 +36,31 @@ foreach(line IN LISTS imports)
 endforeach()
 list(JOIN names ", " joined)
 
+# The application manifest is resource 24 with id 1 (the lowest id, so the
+# first entry below the type). Without it Windows virtualizes the writes to the
+# tool's folder, applies compatibility shims, draws classic controls and
+# stretches the windows as bitmaps at high DPI.
+if(NOT dump MATCHES "Entry: ID: 0x000018, Value: 0x8[0-9a-f]+\n[^\n]*Name Table[^\n]*\n[^\n]*Entry: ID: 0x000001,")
+    check_pe_fail("${FILE} carries no application manifest (resource 24, id 1)")
+endif()
+set(MANIFEST_ENTRIES
+    "requestedExecutionLevel level=\"asInvoker\""
+    "supportedOS Id=\"{e2011457-1546-43c5-a5fe-008deee3d3f0}\""
+    "supportedOS Id=\"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}\""
+    "supportedOS Id=\"{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}\""
+    "supportedOS Id=\"{1f676c76-80e1-4239-95bb-83d0f6d0da78}\""
+    "supportedOS Id=\"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}\""
+    "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""
+    ">true</dpiAware>")
+file(STRINGS "${FILE}" texts REGEX "asInvoker|supportedOS|Common-Controls|dpiAware")
+string(JOIN "\n" texts ${texts})
+foreach(entry IN LISTS MANIFEST_ENTRIES)
+    string(FIND "${texts}" "${entry}" at)
+    if(at EQUAL -1)
+        check_pe_fail("${FILE}: the manifest lacks ${entry}")
+    endif()
+endforeach()
+
 file(SIZE "${FILE}" size)
 set(budget "")
 if(MAX_SIZE)
@@ -45,4 +71,4 @@ if(MAX_SIZE)
     endif()
     set(budget " of at most ${MAX_SIZE}")
 endif()
-message(STATUS "check_pe: ${FILE}: i386, ${size} bytes${budget}, imports ${joined}")
+message(STATUS "check_pe: ${FILE}: i386, ${size} bytes${budget}, manifest, imports ${joined}")

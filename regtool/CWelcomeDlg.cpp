@@ -6,15 +6,24 @@
 #include "resource.h"
 
 CWelcomeDlg::CWelcomeDlg(CWnd* pParentWnd)
-    : CDialog(IDD_WELCOME, pParentWnd), m_hIcon(NULL)
+    : CDialog(IDD_WELCOME, pParentWnd), m_hIcon(NULL), m_hSmallIcon(NULL), m_hPicture(NULL)
 {
+    // LoadIcon gives the system's large size; the caption and the task bar
+    // take the small one, loaded at its own size rather than shrunk from it.
     CWinApp* pApp = AfxGetApp();
     m_hIcon = pApp ? pApp->LoadIcon(IDR_MAINFRAME)
                    : ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME));
+    m_hSmallIcon = static_cast<HICON>(LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME),
+                                                 IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                                 GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
 }
 
 CWelcomeDlg::~CWelcomeDlg()
 {
+    if (m_hSmallIcon)
+        DestroyIcon(m_hSmallIcon);
+    if (m_hPicture)
+        DeleteObject(m_hPicture);
 }
 
 void CWelcomeDlg::DoDataExchange(CDataExchange* pDX)
@@ -26,8 +35,99 @@ BOOL CWelcomeDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
     SetIcon(m_hIcon, TRUE);
-    SetIcon(m_hIcon, FALSE);
+    SetIcon(m_hSmallIcon ? m_hSmallIcon : m_hIcon, FALSE);
+    FitPicture();
     return TRUE;
+}
+
+// The part of an image of that size that, scaled with its aspect kept, covers
+// a place of that size: the whole image when the shapes agree.
+static RECT CoverSource(int nImageWidth, int nImageHeight, int nPlaceWidth, int nPlaceHeight)
+{
+    // The scale that covers the place is the larger of the two; the part of
+    // the picture that is cut off is split evenly between the two sides.
+    RECT source = { 0, 0, nImageWidth, nImageHeight };
+    if (nPlaceWidth <= 0 || nPlaceHeight <= 0)
+        return source;
+    if (static_cast<LONGLONG>(nPlaceWidth) * nImageHeight > static_cast<LONGLONG>(nPlaceHeight) * nImageWidth) {
+        int nHeight = MulDiv(nImageWidth, nPlaceHeight, nPlaceWidth);
+        source.top = (nImageHeight - nHeight) / 2;
+        source.bottom = source.top + nHeight;
+    } else {
+        int nWidth = MulDiv(nImageHeight, nPlaceWidth, nPlaceHeight);
+        source.left = (nImageWidth - nWidth) / 2;
+        source.right = source.left + nWidth;
+    }
+    return source;
+}
+
+// The picture scaled to cover cx by cy pixels, as a 24-bit bitmap (no alpha,
+// so the static control shows it as it is and keeps no copy); NULL on failure.
+static HBITMAP CoverBitmap(HBITMAP hImage, int cx, int cy)
+{
+    BITMAP image;
+    if (!GetObjectA(hImage, sizeof(image), &image))
+        return NULL;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = cx;
+    info.bmiHeader.biHeight = cy;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* pBits = NULL;
+    HBITMAP hFitted = CreateDIBSection(NULL, &info, DIB_RGB_COLORS, &pBits, NULL, 0);
+    HDC hSource = CreateCompatibleDC(NULL);
+    HDC hTarget = CreateCompatibleDC(NULL);
+    BOOL bDrawn = FALSE;
+    if (hFitted && hSource && hTarget) {
+        HGDIOBJ hOldSource = SelectObject(hSource, hImage);
+        HGDIOBJ hOldTarget = SelectObject(hTarget, hFitted);
+        // Halftone averages the pixels it merges or spreads; the default drops
+        // or repeats whole rows and columns.
+        SetStretchBltMode(hTarget, HALFTONE);
+        SetBrushOrgEx(hTarget, 0, 0, NULL);
+        RECT src = CoverSource(image.bmWidth, image.bmHeight, cx, cy);
+        bDrawn = StretchBlt(hTarget, 0, 0, cx, cy, hSource, src.left, src.top,
+                            src.right - src.left, src.bottom - src.top, SRCCOPY);
+        SelectObject(hSource, hOldSource);
+        SelectObject(hTarget, hOldTarget);
+    }
+    if (hSource)
+        DeleteDC(hSource);
+    if (hTarget)
+        DeleteDC(hTarget);
+    if (!bDrawn && hFitted) {
+        DeleteObject(hFitted);
+        hFitted = NULL;
+    }
+    return hFitted;
+}
+
+void CWelcomeDlg::FitPicture()
+{
+    // The picture's place grows with the dialog font at higher DPI, the
+    // picture itself does not: give the control a copy that fills its place.
+    HWND hControl = ::GetDlgItem(m_hWnd, IDC_PLANET);
+    RECT place;
+    if (!hControl || !::GetClientRect(hControl, &place) || place.right <= 0 || place.bottom <= 0)
+        return;
+    HBITMAP hImage = static_cast<HBITMAP>(LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDB_PLANET),
+                                                     IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    if (!hImage)
+        return;
+    HBITMAP hFitted = CoverBitmap(hImage, place.right, place.bottom);
+    DeleteObject(hImage);
+    if (!hFitted)
+        return;   // the template's own picture stays
+    HBITMAP hOld = reinterpret_cast<HBITMAP>(::SendMessageA(hControl, STM_SETIMAGE, IMAGE_BITMAP,
+                                                             reinterpret_cast<LPARAM>(hFitted)));
+    // The bitmap the control loaded from the template is no longer shown.
+    if (hOld && hOld != hFitted)
+        DeleteObject(hOld);
+    if (m_hPicture)
+        DeleteObject(m_hPicture);
+    m_hPicture = hFitted;
 }
 
 BOOL CWelcomeDlg::OnCommand(UINT nID, UINT nCode, HWND hControl)

@@ -19,8 +19,13 @@ public:
     void OnButtonHelp();
     void OnButtonExit();
 
-    // The application icon (resource 128); shared, never released.
+    // The application icon (resource 128) at the system's large icon size;
+    // shared, never released.
     HICON m_hIcon;
+    // The same icon at the system's small icon size, for the caption; owned.
+    HICON m_hSmallIcon;
+    // The main picture scaled to fill control 1014; owned.
+    HBITMAP m_hPicture;
 
 protected:
     virtual void DoDataExchange(CDataExchange* pDX);
@@ -31,6 +36,10 @@ protected:
     virtual HCURSOR OnQueryDragIcon();
 
 private:
+    // Gives control 1014 the picture scaled to cover its place (cut evenly on
+    // the longer side), so it fills it at any DPI.
+    void FitPicture();
+
     CWelcomeDlg(const CWelcomeDlg&);
     CWelcomeDlg& operator=(const CWelcomeDlg&);
 };

@@ -39,7 +39,9 @@ CTrayDlg::CTrayDlg(LPCSTR pszIniPath, CWnd* pParent)
     m_hDefaultIcon = static_cast<HICON>(LoadImageA(hRes, name, IMAGE_ICON,
                                                    GetSystemMetrics(SM_CXSMICON),
                                                    GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
-    m_hWindowIcon = LoadIconA(hRes, name);
+    // The window's large icon: shared at the system's large size, never released.
+    m_hWindowIcon = static_cast<HICON>(LoadImageA(hRes, name, IMAGE_ICON, GetSystemMetrics(SM_CXICON),
+                                                  GetSystemMetrics(SM_CYICON), LR_SHARED));
 }
 
 CTrayDlg::~CTrayDlg()
@@ -145,21 +147,25 @@ void CTrayDlg::OnDestroy()
     RemoveNotifyIcon();
 }
 
-// Whether ExtractIconA gave a real icon: NULL means none in the file, 1 that
-// the file is not one that holds icons.
-static BOOL IsExtractedIcon(HICON hIcon)
+// The file's first icon at the tray's small size, taken from the file's own
+// small image instead of the shell shrinking the large one; NULL when the file
+// has no icon or is not one that holds icons.
+static HICON ExtractSmallIcon(LPCSTR pszPath)
 {
-    return hIcon != NULL && hIcon != reinterpret_cast<HICON>(1);
+    HICON hSmall = NULL;
+    UINT nCount = ExtractIconExA(pszPath, 0, NULL, &hSmall, 1);
+    if (nCount == 0 || nCount == UINT_MAX)
+        return NULL;
+    return hSmall;
 }
 
 int CTrayDlg::AcquireIcon()
 {
-    HINSTANCE hInstance = AfxGetInstanceHandle();
     if (m_bOrgIcon && !m_strIconPath.IsEmpty()) {
         // The chosen icon file failed: the user asked for that icon, so the
         // program's own is not taken as a silent substitute.
-        HICON hIcon = ExtractIconA(hInstance, m_strIconPath, 0);
-        if (IsExtractedIcon(hIcon)) {
+        HICON hIcon = ExtractSmallIcon(m_strIconPath);
+        if (hIcon) {
             m_hTrayIcon = hIcon;
             return 0;
         }
@@ -167,8 +173,8 @@ int CTrayDlg::AcquireIcon()
         m_hTrayIcon = m_hDefaultIcon;
         return 1;
     }
-    HICON hIcon = ExtractIconA(hInstance, m_strProgram, 0);
-    if (IsExtractedIcon(hIcon)) {
+    HICON hIcon = ExtractSmallIcon(m_strProgram);
+    if (hIcon) {
         m_hTrayIcon = hIcon;
         return 0;
     }

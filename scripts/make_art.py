@@ -2,8 +2,11 @@
 """Draws the artwork of both programs and writes it in the Windows file formats.
 
 Writes, relative to the repository root:
-  resident/res/TavroCore.ico  the resident's icon: 32x32 and 16x16, 32-bit with alpha and AND mask
-  regtool/res/Tavro.ico       the tool's icon: one 32x32 image, 16 colours (4 bpp) with AND mask
+  resident/res/TavroCore.ico  the resident's icon: 16, 20, 24, 32, 40 and 48 pixels square, 32-bit
+                              with alpha and AND mask
+  regtool/res/Tavro.ico       the tool's icon: the same six sizes, 16 colours (4 bpp) with AND mask
+The icon sizes are the small and large icon sizes at 96, 120 and 144 DPI, so that the system
+picks an image drawn for the size it asks for instead of scaling another one.
   regtool/res/planet.bmp      the welcome picture: 185x276, 24-bit, a banded gas giant and four
                               moons on a starry black sky
 
@@ -483,10 +486,29 @@ BADGE_16 = {
 }
 
 
+# Small and large icon sizes at 96, 120 and 144 DPI.
+ICON_SIZES = (16, 20, 24, 32, 40, 48)
+
+
+def scaled_badge(size):
+    """The 16 pixel design for small sizes, the 32 pixel one for large sizes, scaled to size;
+    the rim stays about one pixel wide."""
+    base, g = (16, BADGE_16) if size < 32 else (32, BADGE_32)
+    f = size / float(base)
+    out = {"rim": max(g["rim"], g["rim"] * f * 0.8), "shadow": g["shadow"] * f}
+    for key in ("badge", "bar", "stem", "planet"):
+        if key in g:
+            out[key] = tuple(v * f for v in g[key])
+    return out
+
+
 def make_resident_icon(path):
-    img32 = render_supersampled(32, lambda x, y: badge_sample(x, y, BADGE_32))
-    img16 = render_supersampled(16, lambda x, y: badge_sample(x, y, BADGE_16))
-    write_ico(path, [(32, icon_image_32bpp(32, img32)), (16, icon_image_32bpp(16, img16))])
+    images = []
+    for size in ICON_SIZES:
+        g = scaled_badge(size)
+        img = render_supersampled(size, lambda x, y, g=g: badge_sample(x, y, g))
+        images.append((size, icon_image_32bpp(size, img)))
+    write_ico(path, images)
 
 
 # ---------------------------------------------------------------------------
@@ -515,10 +537,10 @@ ICON_BELTS = [
 ]
 
 
-def tool_icon_indices():
-    size = 32
-    pcx, pcy, pr = 14.5, 17.5, 12.8
-    mcx, mcy, mr = 27.0, 5.0, 3.6
+def tool_icon_indices(size=32):
+    f = size / 32.0
+    pcx, pcy, pr = 14.5 * f, 17.5 * f, 12.8 * f
+    mcx, mcy, mr = 27.0 * f, 5.0 * f, max(2.2, 3.6 * f)
     img = [[HOLE] * size for _ in range(size)]
     for y in range(size):
         for x in range(size):
@@ -537,7 +559,7 @@ def tool_icon_indices():
                 index = min(len(ICON_BELTS) - 1, max(0, int(band_pos * len(ICON_BELTS))))
                 lit, dark = ICON_BELTS[index]
                 # The storm sits in the southern white zone.
-                if math.hypot((px - (pcx + 2.5)) / 2.8, (py - (pcy + 5.6)) / 1.4) < 1.0:
+                if math.hypot((px - (pcx + 2.5 * f)) / (2.8 * f), (py - (pcy + 5.6 * f)) / (1.4 * f)) < 1.0:
                     lit, dark = RED, MAROON
                 # Lit side, a checkered terminator, the night side with a dark rim.
                 if light > 0.45:
@@ -560,7 +582,8 @@ def tool_icon_indices():
 
 
 def make_tool_icon(path):
-    write_ico(path, [(32, icon_image_4bpp(32, tool_icon_indices(), VGA16, HOLE))])
+    write_ico(path, [(size, icon_image_4bpp(size, tool_icon_indices(size), VGA16, HOLE))
+                     for size in ICON_SIZES])
 
 
 def main():

@@ -1,7 +1,8 @@
 """Takes the documentation's screenshots from a real run: Tavro.exe under Wine in
 the virtual desktop (Xvfb), driven with the black-box test harness. Run through
 scripts/make_screenshots.sh, which provides the display, the prefix and the
-arguments of tests/e2e/harness.py plus --out (the folder for the PNGs)."""
+arguments of tests/e2e/harness.py plus --out (the folder for the PNGs), and for a
+run at another DPI --suffix (added to every file name) and --no-tray."""
 
 import argparse
 import os
@@ -17,6 +18,7 @@ import harness as h                                         # noqa: E402
 from test_tool import ToolSession, NEXT, FINISH, wait_page_text   # noqa: E402
 
 OUT = None
+SUFFIX = ""
 
 
 def save(name, x, y, w, h_):
@@ -24,7 +26,7 @@ def save(name, x, y, w, h_):
     x0, y0 = max(0, x), max(0, y)
     x1, y1 = min(h.SCREEN_W, x + w), min(h.SCREEN_H, y + h_)
     raw = h.screenshot("shot_" + name)
-    path = os.path.join(OUT, name + ".png")
+    path = os.path.join(OUT, name + SUFFIX + ".png")
     # 256 colours without dithering keep texts sharp and the files small.
     subprocess.run(["convert", raw, "-crop", "%dx%d+%d+%d" % (x1 - x0, y1 - y0, x0, y0), "+repage",
                     "-dither", "None", "-colors", "256", "-define", "png:exclude-chunks=date,time",
@@ -106,11 +108,14 @@ def tray(entry_link):
 
 
 def main():
-    global OUT
+    global OUT, SUFFIX
     argv = h.parse_args()
     extra = argparse.ArgumentParser()
     extra.add_argument("--out", required=True)
-    OUT = os.path.abspath(extra.parse_args(argv[1:]).out)
+    extra.add_argument("--suffix", default="")
+    extra.add_argument("--no-tray", action="store_true")
+    options = extra.parse_args(argv[1:])
+    OUT, SUFFIX = os.path.abspath(options.out), options.suffix
     os.makedirs(OUT, exist_ok=True)
     h.ensure_desktop()
 
@@ -128,7 +133,8 @@ def main():
         save_window("main", tool.main.hwnd)
         wizard_pages(tool, "C:\\windows\\notepad.exe", "メモ帳 (ToDo)", "C:\\メモ", "C:\\メモ\\todo.txt")
         tool.quit()
-        tray(os.path.join(folder, "notepad.exe", "notepad.exe.lnk"))
+        if not options.no_tray:
+            tray(os.path.join(folder, "notepad.exe", "notepad.exe.lnk"))
     finally:
         h.stop_all()
         shutil.rmtree(folder, ignore_errors=True)

@@ -3,6 +3,7 @@
 # under Wine in a virtual desktop on its own Xvfb display, in a throwaway prefix
 # with the Japanese UI font substitutes, driven by scripts/make_screenshots.py.
 #   bash scripts/make_screenshots.sh        (builds first when nothing is built)
+# The main dialog and the wizard pages are taken again at 144 DPI (NAME-144dpi.png).
 # The pictures are then embedded in regtool/TavroHelp.Html by
 # scripts/embed_screenshots.py, which this script runs last.
 set -euo pipefail
@@ -37,11 +38,25 @@ tavro_wine reg add "$subst" /v 'MS UI Gothic' /t REG_SZ /d IPAPGothic /f >/dev/n
 if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
     cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
 fi
-"$WINESERVER" -k >/dev/null 2>&1 || true      # restart, so the new fonts are read
-"$WINESERVER" -p >/dev/null 2>&1 &
 
+# Screen resolution as the prefix's LogPixels: 96 DPI is 100 %, 144 DPI 150 %.
+set_dpi() {
+    tavro_wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f \
+        >/dev/null 2>&1
+    "$WINESERVER" -k >/dev/null 2>&1 || true
+    "$WINESERVER" -p >/dev/null 2>&1 &
+}
+
+# At 96 DPI every picture; at 144 DPI the main dialog and the wizard pages again,
+# as NAME-144dpi.png, to show that they scale with their texts.
 artifacts=$(mktemp -d /tmp/tavro-shots.XXXXXX)
-python3 "$root/scripts/make_screenshots.py" --bin "$bin" --probe "$e2e/e2eprobe.exe" \
-    --recorder "$e2e/recorder.exe" --artifacts "$artifacts" --out "$root/docs"
+shoot() {
+    python3 "$root/scripts/make_screenshots.py" --bin "$bin" --probe "$e2e/e2eprobe.exe" \
+        --recorder "$e2e/recorder.exe" --artifacts "$artifacts" --out "$root/docs" "$@"
+}
+set_dpi 96
+shoot
+set_dpi 144
+shoot --suffix=-144dpi --no-tray
 rm -rf "$artifacts"
 python3 "$root/scripts/embed_screenshots.py"

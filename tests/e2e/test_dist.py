@@ -85,6 +85,43 @@ def lists_text(entry, text):
     return re.fullmatch("".join(re.escape(p) if i % 2 == 0 else {"%%": "%"}.get(p, ".+?" if p[-1] in "sc" else r"(?:\d+|\x00)")
                                 for i, p in enumerate(re.split(SPEC, text))), entry, re.S)
 
+# What the programs declare to Windows: no elevation or virtualization, the supported
+# systems from Vista to 10/11, themed controls, system DPI awareness.
+MANIFEST_ENTRIES = ['requestedExecutionLevel level="asInvoker"'] + \
+    ['supportedOS Id="{%s}"' % g for g in ("e2011457-1546-43c5-a5fe-008deee3d3f0",
+                                           "35138b9a-5d96-4fbd-8e2d-a2440225f93a",
+                                           "4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38",
+                                           "1f676c76-80e1-4239-95bb-83d0f6d0da78",
+                                           "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a")] + \
+    ['name="Microsoft.Windows.Common-Controls" version="6.0.0.0"', ">true</dpiAware>"]
+
+
+def manifest(data):
+    """The text of resource 24, id 1 (first language) of a PE image; None if it has none."""
+    pe = int.from_bytes(data[0x3C:0x40], "little")
+    u16 = lambda o: int.from_bytes(data[o:o + 2], "little")     # noqa: E731
+    u32 = lambda o: int.from_bytes(data[o:o + 4], "little")     # noqa: E731
+    opt = pe + 24
+    rsrc_rva = u32(opt + (112 if u16(opt) == 0x20B else 96) + 16)
+    sections = [(u32(o + 12), u32(o + 8), u32(o + 20))       # address, size, file offset
+                for o in range(opt + u16(pe + 20), opt + u16(pe + 20) + 40 * u16(pe + 6), 40)]
+    offset = lambda rva: next(f + rva - a for a, n, f in sections if a <= rva < a + n)   # noqa: E731
+    base = offset(rsrc_rva)
+
+    def entry(table, wanted):
+        count = u16(table + 12) + u16(table + 14)
+        for o in range(table + 16, table + 16 + 8 * count, 8):
+            if wanted is None or u32(o) == wanted:
+                return base + (u32(o + 4) & 0x7FFFFFFF)
+        return None
+    types = entry(base, 24)
+    names = types and entry(types, 1)
+    leaf = names and entry(names, None)
+    if not leaf:
+        return None
+    start = offset(u32(leaf))
+    return data[start:start + u32(leaf + 4)].decode("utf-8")
+
 
 def members(zip_path):
     with zipfile.ZipFile(zip_path) as z:
@@ -106,6 +143,11 @@ class PackageTest(unittest.TestCase):
         for name in ("Tavro/Tavro.exe", "Tavro/TavroCore.Exe"):
             self.assertEqual(I386, h.pe_machine(product_data[name]), name + " of the release")
             self.assertEqual(AMD64, h.pe_machine(twin_data[name]), name + " of the test zip")
+            for data in (product_data[name], twin_data[name]):
+                text = manifest(data)
+                self.assertIsNotNone(text, name + " carries no application manifest")
+                for wanted in MANIFEST_ENTRIES:
+                    self.assertIn(wanted, text, name)
         self.assertEqual(product_data["Tavro/TavroHelp.Html"], twin_data["Tavro/TavroHelp.Html"])
         # Windows attributes: the folder is a folder, the files plain archive files.
         self.assertEqual([0x10, 0x20, 0x20, 0x20], [attr for _, _, attr in product_list])

@@ -198,8 +198,31 @@ TEST_F(WelcomeDialogTest, CarriesTheApplicationIconBigAndSmall)
     ASSERT_TRUE(m_dlg.m_hIcon != NULL);
     EXPECT_EQ(m_dlg.m_hIcon, LoadIconA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDR_MAINFRAME)));
     EXPECT_EQ(reinterpret_cast<LRESULT>(m_dlg.m_hIcon), SendMessageA(m_hDlg, WM_GETICON, ICON_BIG, 0));
-    EXPECT_EQ(reinterpret_cast<LRESULT>(m_dlg.m_hIcon), SendMessageA(m_hDlg, WM_GETICON, ICON_SMALL, 0));
     EXPECT_EQ(reinterpret_cast<LRESULT>(m_dlg.m_hIcon), SendMessageA(m_hDlg, WM_QUERYDRAGICON, 0, 0));
+    // The caption's icon is loaded at the small size, not shrunk from the large one.
+    ASSERT_TRUE(m_dlg.m_hSmallIcon != NULL);
+    EXPECT_EQ(reinterpret_cast<LRESULT>(m_dlg.m_hSmallIcon), SendMessageA(m_hDlg, WM_GETICON, ICON_SMALL, 0));
+    ICONINFO info;
+    BITMAP mask;
+    ASSERT_TRUE(GetIconInfo(m_dlg.m_hSmallIcon, &info));
+    GetObjectA(info.hbmMask, sizeof(mask), &mask);
+    DeleteObject(info.hbmMask);
+    DeleteObject(info.hbmColor);
+    EXPECT_EQ(GetSystemMetrics(SM_CXSMICON), mask.bmWidth);
+}
+
+TEST_F(WelcomeDialogTest, PictureFillsItsPlace)
+{
+    // The place grows with the dialog font at higher DPI; the picture is made to match it.
+    HWND hPicture = GetDlgItem(m_hDlg, IDC_PLANET);
+    RECT place;
+    ASSERT_TRUE(GetClientRect(hPicture, &place));
+    HGDIOBJ hShown = reinterpret_cast<HGDIOBJ>(SendMessageA(hPicture, STM_GETIMAGE, IMAGE_BITMAP, 0));
+    EXPECT_EQ(m_dlg.m_hPicture, hShown);
+    BITMAP bm = {};
+    ASSERT_TRUE(GetObjectA(hShown, sizeof(bm), &bm));
+    EXPECT_EQ(place.right, bm.bmWidth);
+    EXPECT_EQ(place.bottom, bm.bmHeight);
 }
 
 TEST_F(WelcomeDialogTest, MinimisedDialogPaintsItsIcon)

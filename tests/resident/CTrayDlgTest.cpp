@@ -154,6 +154,8 @@ TEST_F(TrayDlgTest, IconChoiceAndItsMessages)
             EXPECT_EQ(0u, boxes.Count()) << c.name << "\n" << boxes.Texts();
             EXPECT_TRUE(IsRealIcon(dlg.m_hTrayIcon)) << c.name;
             EXPECT_NE(dlg.m_hDefaultIcon, dlg.m_hTrayIcon) << c.name;
+            // The file's small image, not the large one for the shell to shrink.
+            EXPECT_EQ(GetSystemMetrics(SM_CXSMICON), IconSize(dlg.m_hTrayIcon).cx) << c.name;
             DestroyIcon(dlg.m_hTrayIcon);
         }
     }
