@@ -55,31 +55,27 @@ int CMovedFolderRepair::FindStale()
     // An empty tool folder path (too long to fit) must not list the current folder.
     if (m_toolDir.IsEmpty())
         return 0;
-    CStringArray names;
+    CStringArray names, linkPaths, targets, arguments;
     CFolderUtil util;
     int n = util.EnumSubFolders(names, m_toolDir);
-    // One apartment for all the reads: each read alone would set COM up and
-    // tear it down again.
-    HRESULT hrCom = CoInitialize(NULL);
+    for (int i = 0; i < n; ++i)
+        linkPaths.Add(PathIn(m_toolDir + names[i], names[i] + ".lnk"));
+    CResidentLink::ReadEach(linkPaths, targets, arguments);
     for (int i = 0; i < n; ++i) {
         CString oldIniPath;
-        if (IsStale(names[i], oldIniPath)) {
+        if (IsStale(names[i], targets[i], arguments[i], oldIniPath)) {
             m_staleFolders.Add(names[i]);
             m_oldIniPaths.Add(oldIniPath);
         }
     }
-    if (SUCCEEDED(hrCom))
-        CoUninitialize();
     return static_cast<int>(m_staleFolders.GetSize());
 }
 
-BOOL CMovedFolderRepair::IsStale(const CString& folderName, CString& oldIniPath) const
+BOOL CMovedFolderRepair::IsStale(const CString& folderName, const CString& target, const CString& arguments,
+                                 CString& oldIniPath) const
 {
-    CString entryFolder = m_toolDir + folderName;
-    CString target, arguments;
-    if (!CResidentLink::Read(PathIn(entryFolder, folderName + ".lnk"), target, arguments))
-        return FALSE;
-    CString iniPath = PathIn(entryFolder, kIniName);
+    // An unreadable shortcut gives an empty target and no arguments: not stale.
+    CString iniPath = PathIn(m_toolDir + folderName, kIniName);
     BOOL bOtherResident = lstrcmpiA(GetPathPart(target, PathNameExt), kResidentName) == 0 &&
                           lstrcmpiA(target, m_residentPath) != 0;
     BOOL bOtherSettings = GetIniPath(arguments, oldIniPath) && lstrcmpiA(oldIniPath, iniPath) != 0;

@@ -32,9 +32,11 @@ public:
     int RepairStale();
 
 private:
-    // TRUE when the entry folder's own shortcut is stale; oldIniPath gets
-    // the settings path it passes ("" when it passes none).
-    BOOL IsStale(const CString& folderName, CString& oldIniPath) const;
+    // TRUE when the entry folder's own shortcut, read as target and
+    // arguments, is stale; oldIniPath gets the settings path it passes ("" when
+    // it passes none).
+    BOOL IsStale(const CString& folderName, const CString& target, const CString& arguments,
+                 CString& oldIniPath) const;
     // The number of shortcuts of one registration that could not be written.
     int RepairEntry(const CString& folderName, const CString& oldIniPath, const CString& startupFolder);
     // Rewrites the Startup shortcut of the registration when it names oldIniPath.
