@@ -70,12 +70,9 @@ int CResidentLink::Write(LPCSTR pszLinkPath, const CRegistEntry& entry, LPCSTR p
     return SUCCEEDED(hr) ? 0 : static_cast<int>(hr);
 }
 
-BOOL CResidentLink::Read(LPCSTR pszLinkPath, CString& target, CString& arguments)
+// Loads the shortcut into the link object and reads its target and arguments.
+static BOOL ReadLink(IShellLinkA* pLink, LPCSTR pszLinkPath, CString& target, CString& arguments)
 {
-    CComScope com;
-    IShellLinkA* pLink = CreateLinkObject();
-    if (!pLink)
-        return FALSE;
     // A link's argument line may be longer than a path.
     const int kArgsSize = 1024;
     char path[MAX_PATH];
@@ -84,11 +81,45 @@ BOOL CResidentLink::Read(LPCSTR pszLinkPath, CString& target, CString& arguments
     BOOL bRead = SUCCEEDED(PersistLink(pLink, pszLinkPath, FALSE)) &&
                  SUCCEEDED(pLink->GetPath(path, MAX_PATH, NULL, SLGP_RAWPATH)) &&
                  SUCCEEDED(pLink->GetArguments(args, kArgsSize));
-    pLink->Release();
     path[MAX_PATH - 1] = args[kArgsSize - 1] = '\0';
     target = bRead ? path : "";
     arguments = bRead ? args : "";
     return bRead;
+}
+
+BOOL CResidentLink::Read(LPCSTR pszLinkPath, CString& target, CString& arguments)
+{
+    CComScope com;
+    IShellLinkA* pLink = CreateLinkObject();
+    if (!pLink)
+        return FALSE;
+    BOOL bRead = ReadLink(pLink, pszLinkPath, target, arguments);
+    pLink->Release();
+    return bRead;
+}
+
+int CResidentLink::ReadEach(const CStringArray& linkPaths, CStringArray& targets, CStringArray& arguments)
+{
+    CComScope com;
+    IClassFactory* pFactory = NULL;
+    if (FAILED(CoGetClassObject(CLSID_ShellLink, CLSCTX_INPROC_SERVER, NULL, IID_IClassFactory,
+                                reinterpret_cast<void**>(&pFactory))))
+        pFactory = NULL;
+    int nRead = 0;
+    for (INT_PTR i = 0; i < linkPaths.GetSize(); ++i) {
+        CString target, args;
+        IShellLinkA* pLink = NULL;
+        if (pFactory && SUCCEEDED(pFactory->CreateInstance(NULL, IID_IShellLinkA,
+                                                           reinterpret_cast<void**>(&pLink)))) {
+            nRead += ReadLink(pLink, linkPaths[i], target, args) ? 1 : 0;
+            pLink->Release();
+        }
+        targets.Add(target);
+        arguments.Add(args);
+    }
+    if (pFactory)
+        pFactory->Release();
+    return nRead;
 }
 
 CString CResidentLink::ArgumentsFor(LPCSTR pszIniPath)

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "CString.h"
+#include "CStringArray.h"
 
 class CRegistEntry;
 
@@ -22,6 +23,11 @@ public:
     // Reads the target and arguments of the shortcut at pszLinkPath; FALSE
     // when it cannot be loaded as a shortcut.
     static BOOL Read(LPCSTR pszLinkPath, CString& target, CString& arguments);
+    // Reads the target and arguments of every shortcut in linkPaths, in
+    // order, each into a fresh link object from one class object: looking the
+    // class up again for each shortcut cost more than reading it. A shortcut
+    // that cannot be loaded gives two empty texts. Returns how many were read.
+    static int ReadEach(const CStringArray& linkPaths, CStringArray& targets, CStringArray& arguments);
 
     // The resident's arguments for a settings file: "/INI=" and the path,
     // unquoted, since the resident takes everything after it as the path.

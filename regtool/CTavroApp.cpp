@@ -1,5 +1,6 @@
 #include "CTavroApp.h"
 #include "AfxMessageBox.h"
+#include "CMovedFolderRepair.h"
 #include "CWelcomeDlg.h"
 
 const char CTavroApp::kMutexName[] = "TavroMutex";
@@ -16,6 +17,10 @@ BOOL CTavroApp::InitInstance()
         return FALSE;
     if (!CheckModulePath())
         return FALSE;
+    // Before the main dialog: after the tool's folder has moved, every
+    // shortcut of its registrations still names the old place.
+    CMovedFolderRepair repair;
+    repair.Run();
     Enable3dControls();
     RunMainDialog();
     return FALSE;

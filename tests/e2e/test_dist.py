@@ -9,6 +9,7 @@ import glob
 import hashlib
 import html
 import os
+import pathlib
 import re
 import shutil
 import subprocess
@@ -248,6 +249,58 @@ class UnpackedTest(unittest.TestCase):
         time.sleep(0.5)
         with open(log, "rb") as f:
             self.assertIn("from-zip", f.read().decode("cp932"))
+
+
+    def launch_from_new_icon(self, name, start):
+        """Starts a resident, double-clicks its new tray icon and waits for its program's log line."""
+        watcher = h.TrayWatcher()
+        start()
+        pos = watcher.wait_new_icon(30)
+        self.assertIsNotNone(pos, "no resident started for " + name)
+        h.mouse_click(pos[0], pos[1], double=True)
+        log = os.path.join(self.apps, "recorder.log")
+        self.assertTrue(h.wait_until(lambda: os.path.exists(log) and ("after-" + name).encode() in
+                                     pathlib.Path(log).read_bytes(), 10), "the resident for %s started nothing" % name)
+        h.stop_all()
+
+    def test_moved_folder_gets_its_shortcuts_rewritten_and_they_start_the_residents(self):
+        _, twin = h.dist_zips()
+        h.unpack(twin, self.place)
+        startup = h.startup_folder_unix()
+        os.makedirs(startup, exist_ok=True)
+        for name in os.listdir(startup):
+            os.remove(os.path.join(startup, name))
+        tool = ToolSession(os.path.join(self.place, "Tavro"))
+        wizard = test_register.RegisterTest("register")
+        for name, at_logon in (("moved-a.exe", False), ("moved-b.exe", True)):
+            shutil.copy2(h.ARGS.recorder, os.path.join(self.apps, name))
+            seen = wizard.register(tool, os.path.join(self.apps, name), cmdline="after-" + name,
+                                   startup=at_logon, shots=False)
+            self.assertEqual("登録処理は正常に終了しました．", seen["done"])
+        tool.quit()
+
+        # The whole folder moved from Downloads into a tools folder.
+        moved = os.path.join(h.prefix_drive_c(), "Tools", "Tavro")
+        shutil.rmtree(os.path.dirname(moved), ignore_errors=True)
+        os.makedirs(os.path.dirname(moved))
+        shutil.move(os.path.join(self.place, "Tavro"), moved)
+        proc = h.start(os.path.join(moved, "Tavro.exe"), cwd=moved, log_name="tavro")
+        box, text = h.wait_message_box()
+        self.assertEqual("Tavroのフォルダが移動されたため、2件の登録のショートカットが古い場所を指しています．\n"
+                         "新しい場所に合わせて更新しますか？", text)
+        h.click_control(box.hwnd, 6)   # Yes
+        main = h.wait_window(title="Tavro.Exe Ver 2.00", visible=True)
+        self.assertIsNotNone(main, "no main dialog after the question")
+        h.click_control(main.hwnd, 1019)
+        h.wait_until(lambda: proc.poll() is not None, 10)
+
+        # The old folder is gone: a program that starts proves the moved settings file was read.
+        entry_a = h.to_windows(os.path.join(moved, "moved-a.exe", "moved-a.exe.lnk"))
+        self.launch_from_new_icon("moved-a.exe", lambda: h.shell_open(entry_a))
+        # A new boot of the prefix runs the Startup folder, as a logon does.
+        self.launch_from_new_icon("moved-b.exe", lambda: subprocess.run(
+            [h.WINELOADER, "wineboot"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120))
+        os.remove(os.path.join(startup, "moved-b.exe.lnk"))
 
 
 if __name__ == "__main__":

@@ -3,6 +3,8 @@
 // the commit's refusals and failures, and the removal of a registration.
 // The tool's folder is the test program's folder; Startup is the prefix's.
 #include "CEntryPage.h"
+#include "CMovedFolderRepair.h"
+#include "CWinApp.h"
 #include "EntryPageTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -22,6 +24,27 @@ const char kNoFileName[] = "登録するファイルが指定されていませ�
 const char kNotRemovable[] = "この登録のフォルダは削除できません．";
 const char kStartupLocked[] = "スタートアップのショートカットが削除出来ません. Error = ";
 const char kFileLocked[] = "ファイルが削除出来ません. Error = 5";
+const char kMoved[] = "Tavroのフォルダが移動されたため、2件の登録のショートカットが古い場所を指しています．\n"
+                      "新しい場所に合わせて更新しますか？";
+
+// A copy of this program in the folder, made the application's module: the
+// tool's folder is then that folder, as for a tool started from there.
+class ToolCopy
+{
+public:
+    explicit ToolCopy(const CString& folder)
+    {
+        CreateDirectoryA(folder, NULL);
+        EXPECT_TRUE(CopySelfTo(folder + "\\tvbTool.exe"));
+        m_hModule = LoadLibraryExA(folder + "\\tvbTool.exe", NULL, DONT_RESOLVE_DLL_REFERENCES);
+        m_app.m_hInstance = m_hModule;
+    }
+    ~ToolCopy() { FreeLibrary(m_hModule); }
+
+private:
+    CWinApp m_app;
+    HMODULE m_hModule;
+};
 
 class EntryPageTest : public ToolFolderTest
 {
@@ -586,6 +609,56 @@ TEST_F(EntryPageTest, PreviewIconsAreReleasedWhenReplacedAndWhenThePageGoes)
     // Wine's GetGuiResources reports 0; on Windows the counts are real.
     EXPECT_EQ(gdiBefore, GuiObjects(GR_GDIOBJECTS));
     EXPECT_EQ(userBefore, GuiObjects(GR_USEROBJECTS));
+}
+
+// Registrations made by a real commit in one folder, which is then renamed:
+// the tool started from the new place finds both stale.
+TEST_F(EntryPageTest, MovedToolFolderGetsItsShortcutsRewrittenOnlyWhenConfirmed)
+{
+    CString other = m_temp.Sub("tvbOther.exe");
+    ASSERT_TRUE(CopySelfTo(other));
+    CString oldDir = m_temp.Sub("old"), newDir = m_temp.Sub("new");
+    MessageBoxRecorder boxes(IDNO);
+    {
+        // A registration of another tool folder owns the Startup shortcut tvbOther.exe.lnk.
+        ToolCopy elsewhere(m_temp.Sub("elsewhere"));
+        Register(Entry(other, "Elsewhere"), true);
+        ToolCopy tool(oldDir);
+        Register(Entry(m_program, "Calc"), true);
+        Register(Entry(other, "Other"), false);
+    }
+    ASSERT_TRUE(MoveFileA(oldDir, newDir));
+    ToolCopy tool(newDir);
+    CString calc = newDir + "\\tvbCalc.exe", otherLink = newDir + "\\tvbOther.exe\\tvbOther.exe.lnk";
+    const std::string calcLink = ReadWholeFile(calc + "\\tvbCalc.exe.lnk");
+    const std::string calcStartup = ReadWholeFile(StartupLink("tvbCalc.exe"));
+    const std::string otherStartup = ReadWholeFile(StartupLink("tvbOther.exe"));
+
+    ASSERT_EQ(0u, boxes.Count()) << boxes.Texts();
+    EXPECT_EQ(2, CMovedFolderRepair().Run());
+    ASSERT_EQ(1u, boxes.Count());
+    EXPECT_EQ(kMoved, boxes.LastText());
+    EXPECT_EQ(static_cast<UINT>(MB_YESNO), boxes.Boxes()[0].type);
+    EXPECT_EQ(calcLink, ReadWholeFile(calc + "\\tvbCalc.exe.lnk"));
+    EXPECT_EQ(calcStartup, ReadWholeFile(StartupLink("tvbCalc.exe")));
+
+    // One shortcut held open by another program: the rest is written, then one report.
+    CMovedFolderRepair repair;
+    ASSERT_EQ(2, repair.FindStale());
+    HANDLE hLock = CreateFileA(otherLink, GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+    EXPECT_EQ(1, repair.RepairStale());
+    CloseHandle(hLock);
+    EXPECT_EQ(kNoLink, boxes.LastText());
+    ExpectLink(calc + "\\tvbCalc.exe.lnk", calc + "\\tavro.ini", std::string(calc), std::string(m_program), "Calc");
+    ExpectLink(StartupLink("tvbCalc.exe"), calc + "\\tavro.ini", std::string(calc), std::string(m_program), "Calc");
+
+    boxes.SetAnswer(IDYES);
+    EXPECT_EQ(1, CMovedFolderRepair().Run());
+    ExpectLink(otherLink, newDir + "\\tvbOther.exe\\tavro.ini", std::string(newDir + "\\tvbOther.exe"),
+               std::string(other), "Other");
+    EXPECT_EQ(otherStartup, ReadWholeFile(StartupLink("tvbOther.exe")));
+    EXPECT_EQ(0, CMovedFolderRepair().Run());
+    EXPECT_EQ(3u, boxes.Count()) << boxes.Texts();
 }
 
 } // namespace
