@@ -97,6 +97,30 @@ class ToolTest(unittest.TestCase):
         self.assertIsNotNone(again.main, "a new start after the first ended failed")
         again.quit()
 
+    def test_start_is_refused_where_the_own_path_would_arrive_changed(self):
+        drive_c = h.prefix_drive_c()
+        # Read through the ANSI calls, t¥x becomes the existing t\x, and the
+        # 271-byte path stops before the あ at byte 259, giving the folder above.
+        os.makedirs(os.path.join(drive_c, "t", "x"), exist_ok=True)
+        deep = os.path.join(drive_c, "abc", "あ" * 60, "あ" * 60, "あ" * 6)
+        cases = ((os.path.join(drive_c, "t¥x"), "Tavroのフォルダのパスに、この環境の文字コードで表せない"
+                  "文字が含まれています．\nフォルダ名を変更してから起動してください．"),
+                 (deep, "Tavroのフォルダのパスが長すぎます．"))
+        def tree():
+            return sorted(os.path.join(d, n) for root in ("t", "t¥x", "abc")
+                          for d, dirs, files in os.walk(os.path.join(drive_c, root)) for n in dirs + files)
+        for folder, message in cases:
+            os.makedirs(folder, exist_ok=True)
+            shutil.copy2(os.path.join(self.folder, "Tavro.exe"), folder)
+            before = tree()
+            proc = h.start(os.path.join(folder, "Tavro.exe"), cwd=folder, log_name="refused")
+            box, text = h.wait_message_box(caption="Tavro")
+            self.assertEqual(message, text)
+            self.assertEqual([], h.find_windows(title=MAIN_TITLE))
+            h.close_box(box)
+            self.assertTrue(h.wait_until(lambda: proc.poll() is not None, 10))
+            self.assertEqual(before, tree())
+
     def test_wizard_buttons_minimise_and_restore(self):
         tool = ToolSession(self.folder)
         for button, first_page_text in ((1015, "参照(&D)..."), (1017, "登録されていません")):

@@ -46,6 +46,20 @@ inline void DropFile(HWND hWnd, const std::string& path)
     DropFiles(hWnd, std::vector<std::string>(1, path));
 }
 
+// One path dropped in the wide form, as the shell drops it.
+inline void DropFile(HWND hWnd, const std::wstring& path)
+{
+    size_t nBytes = sizeof(DROPFILES) + (path.size() + 2) * sizeof(wchar_t);
+    HGLOBAL hGlobal = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, nBytes);
+    DROPFILES* pHeader = static_cast<DROPFILES*>(GlobalLock(hGlobal));
+    pHeader->pFiles = sizeof(DROPFILES);
+    pHeader->fWide = TRUE;
+    memcpy(pHeader + 1, path.c_str(), path.size() * sizeof(wchar_t));
+    GlobalUnlock(hGlobal);
+    SendMessageA(hWnd, WM_DROPFILES, reinterpret_cast<WPARAM>(hGlobal), 0);
+    PumpMessages();
+}
+
 // A path of exactly nLength bytes: folder, then filler, then the name.
 inline std::string PathOfLength(const std::string& folder, const std::string& name, size_t nLength)
 {
@@ -55,16 +69,17 @@ inline std::string PathOfLength(const std::string& folder, const std::string& na
 }
 
 // While it lives, answers the next file dialog of this thread that is owned
-// by hOwner: types the path into its file name field and presses OK (or
-// Cancel when the path is empty). The dialog runs modally inside the code
-// under test, so a thread timer, dispatched by the dialog's own message
-// loop, does the typing. A dialog still open three seconds after the answer
-// (or a box of its own) is cancelled, so that a test cannot hang.
+// by hOwner: types the path (the wide one when given) into its file name
+// field and presses OK (or Cancel when both are empty). The dialog runs
+// modally inside the code under test, so a thread timer, dispatched by the
+// dialog's own message loop, does the typing. A dialog still open three
+// seconds after the answer (or a box of its own) is cancelled, so that a
+// test cannot hang.
 class FileDialogResponder
 {
 public:
-    FileDialogResponder(HWND hOwner, const std::string& path)
-        : m_hOwner(hOwner), m_path(path), m_bAnswered(false), m_bStuck(false),
+    FileDialogResponder(HWND hOwner, const std::string& path, const std::wstring& widePath = L"")
+        : m_hOwner(hOwner), m_path(path), m_widePath(widePath), m_bAnswered(false), m_bStuck(false),
           m_nTicksSinceAnswer(0), m_hFound(NULL)
     {
         Active() = this;
@@ -140,11 +155,20 @@ private:
         if (!hDlg || !IsWindowVisible(hDlg))
             return;
         self->m_hFound = hDlg;
-        char szFolder[MAX_PATH] = { 0 };
-        SendMessageA(hDlg, CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(szFolder));
-        self->m_startFolder = szFolder;
+        // The program runs the dialog in its wide form, which answers in wide text.
+        wchar_t szFolder[MAX_PATH] = { 0 };
+        SendMessageW(hDlg, CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(szFolder));
+        char szAnsiFolder[MAX_PATH * 2] = { 0 };
+        WideCharToMultiByte(CP_ACP, 0, szFolder, -1, szAnsiFolder, sizeof(szAnsiFolder), NULL, NULL);
+        self->m_startFolder = szAnsiFolder;
         self->m_initialName = WindowText(NameField(hDlg));
         self->m_bAnswered = true;
+        if (!self->m_widePath.empty()) {
+            SetWindowTextW(NameField(hDlg), self->m_widePath.c_str());
+            PostMessageA(hDlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(hDlg, IDOK)));
+            return;
+        }
         if (self->m_path.empty()) {
             PostMessageA(hDlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
             return;
@@ -156,6 +180,7 @@ private:
 
     HWND m_hOwner;
     std::string m_path;
+    std::wstring m_widePath;   // typed instead of m_path when given
     bool m_bAnswered;
     bool m_bStuck;
     int m_nTicksSinceAnswer;
