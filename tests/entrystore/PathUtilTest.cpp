@@ -91,7 +91,7 @@ TEST(GetModuleDir, FolderNamesAndLength)
         { Wide(PadTo(folder.Path() + "\\", 254)), "" },
         // The ANSI call stops before a 表 that does not fit, without an
         // error, and gives the folder above.
-        { Wide(PadTo(folder.Path() + "\\", 250) + "表表表表表表"), "" },
+        { Wide(PadTo(folder.Path() + "\\", 251) + "表表表表表表"), "" },
         // Best fit reads "te" and "t\x", other folders.
         { Wide(folder.Path()) + L"\\t\u00e9", "" },
         { Wide(folder.Path()) + L"\\t\u00a5x", "" },
