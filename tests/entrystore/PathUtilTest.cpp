@@ -89,10 +89,9 @@ TEST(GetModuleDir, FolderNamesAndLength)
         { Wide(folder.Sub("表\\ソ十")), folder.Sub("表\\ソ十\\") },
         { Wide(PadTo(folder.Path() + "\\", 253)), PadTo(folder.Path() + "\\", 253) + "\\" },
         { Wide(PadTo(folder.Path() + "\\", 254)), "" },
-        // The ANSI call stops before a 表 that does not fit, without an
-        // error, and gives the folder above.
+        // The ANSI call drops a 表 that does not fit, without an error.
         { Wide(PadTo(folder.Path() + "\\", 251) + "表表表表表表"), "" },
-        // Best fit reads "te" and "t\x", other folders.
+        // Best fit reads "te" and "t\x".
         { Wide(folder.Path()) + L"\\t\u00e9", "" },
         { Wide(folder.Path()) + L"\\t\u00a5x", "" },
     };
@@ -100,14 +99,13 @@ TEST(GetModuleDir, FolderNamesAndLength)
         std::wstring target = L"\\\\?\\" + c.folder;
         CreateDirectoryW(target.c_str(), NULL);
         target += L"\\m.exe";
-        ASSERT_TRUE(CopyFileW(Wide(self).c_str(), target.c_str(), FALSE)) << c.folder.size();
+        ASSERT_TRUE(CopyFileW(Wide(self).c_str(), target.c_str(), FALSE)) << c.folder;
         HMODULE module = LoadLibraryExW(target.c_str(), NULL, DONT_RESOLVE_DLL_REFERENCES);
-        ASSERT_TRUE(module != NULL) << c.folder.size();
+        ASSERT_TRUE(module != NULL) << c.folder;
         {
             CWinApp app;
             app.m_hInstance = module;
-            EXPECT_STREQ(c.expected, GetModuleDir()) << "folder of " << c.folder.size()
-                                                     << " characters";
+            EXPECT_STREQ(c.expected, GetModuleDir()) << c.folder;
         }
         FreeLibrary(module);
     }

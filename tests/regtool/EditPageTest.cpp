@@ -351,8 +351,7 @@ TEST_F(EditPageTest, TextsTheSettingsFileCannotKeepAreRefusedByName)
         { 1002, "C:\\work\tdir", "作業ﾌｫﾙﾀﾞにタブなどの制御文字は使えません．", NULL },
         { 1001, wide, "ｺﾏﾝﾄﾞﾗｲﾝが長すぎます．259バイト以内にしてください．", NULL },
         { 1009, "C:\\icons\tx.ico", "ｱｲｺﾝﾌｧｲﾙにタブなどの制御文字は使えません．", NULL },
-        // Its ANSI text reads "?? app".
-        { 1007, "", "表示名称に、この環境の文字コードで表せない文字は使えません．", L"\uD55C\uAD6D app" },
+        { 1007, "", "表示名称に、この環境の文字コードで表せない文字は使えません．", L"\uD55C\uAD6D app" },  // "?? app"
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.nId);

@@ -237,37 +237,25 @@ TEST_F(NewFirstBrowseTest, BrowsedDocumentWithoutAssociationIsRefused)
 
 TEST_F(NewFirstBrowseTest, PathsThatArriveChangedOrCutAreRefusedFromDropAndDialog)
 {
-    // With best-fit stand-ins these would name other, existing programs.
-    ASSERT_TRUE(m_temp.WriteFile("Cafe.exe", "MZ"));
-    ASSERT_TRUE(m_temp.MakeFolder("x"));
-    ASSERT_TRUE(m_temp.WriteFile("x\\y.exe", "MZ"));
+    // With best-fit stand-ins the first two would name these existing programs.
+    ASSERT_TRUE(m_temp.WriteFile("Cafe.exe", "MZ") && m_temp.MakeFolder("x") && m_temp.WriteFile("x\\y.exe", "MZ"));
     wchar_t szBase[MAX_PATH] = { 0 };
-    MultiByteToWideChar(CP_ACP, 0, m_temp.Path(), -1, szBase, MAX_PATH);
-    std::wstring base = std::wstring(szBase) + L"\\";
+    MultiByteToWideChar(CP_ACP, 0, m_temp.Path() + "\\", -1, szBase, MAX_PATH);
     // Over 280 bytes in the code page, under 200 characters.
-    std::wstring deep = base + std::wstring(60, L'\u8868');
-    ASSERT_TRUE(CreateDirectoryW(deep.c_str(), NULL));
-    deep += L"\\" + std::wstring(60, L'\u8868');
-    ASSERT_TRUE(CreateDirectoryW(deep.c_str(), NULL));
-    struct Case { std::wstring path; const char* pszMessage; } cases[] = {
-        { base + L"Caf\u00e9.exe", kNotInCodePage },
-        { base + L"x\u00a5y.exe", kNotInCodePage },
-        { base + L"\uD55C.exe", kNotInCodePage },
-        { deep + L"\\a.exe", kTooLong },
-    };
+    std::wstring deep = szBase + std::wstring(60, L'\u8868'), deeper = deep + L"\\" + std::wstring(60, L'\u8868');
+    ASSERT_TRUE(CreateDirectoryW(deep.c_str(), NULL) && CreateDirectoryW(deeper.c_str(), NULL));
     char szCurrentDir[MAX_PATH] = { 0 }, szAfter[MAX_PATH] = { 0 };
     GetCurrentDirectoryA(MAX_PATH, szCurrentDir);
     DropFile(m_hPage, Sub("App.exe"));
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.pszMessage);
-        CloseHandle(CreateFileW(c.path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_NEW, 0, NULL));
+    for (std::wstring name : { L"Caf\u00e9.exe", L"x\u00a5y.exe", L"\uD55C.exe", L"" }) {
+        std::wstring path = name.empty() ? deeper + L"\\a.exe" : szBase + name;
+        std::string message = name.empty() ? kTooLong : kNotInCodePage;
+        CloseHandle(CreateFileW(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_NEW, 0, NULL));
         m_boxes.Clear();
-        DropFile(m_hPage, c.path);
-        FileDialogResponder responder(m_wizard.Sheet(), "", c.path);
+        DropFile(m_hPage, path);
+        FileDialogResponder responder(m_wizard.Sheet(), "", path);
         Browse(responder);
-        ASSERT_EQ(2u, m_boxes.Count()) << m_boxes.Texts();
-        EXPECT_EQ(c.pszMessage, m_boxes.Boxes()[0].text);
-        EXPECT_EQ(c.pszMessage, m_boxes.Boxes()[1].text);
+        EXPECT_EQ(message + "\n" + message + "\n", m_boxes.Texts());
         EXPECT_EQ(Sub("App.exe"), Selection());
     }
     // Browsing never moves the current folder (a current folder cannot be removed).

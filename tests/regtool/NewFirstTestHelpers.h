@@ -49,11 +49,9 @@ inline void DropFile(HWND hWnd, const std::string& path)
 // One path dropped in the wide form, as the shell drops it.
 inline void DropFile(HWND hWnd, const std::wstring& path)
 {
-    size_t nBytes = sizeof(DROPFILES) + (path.size() + 2) * sizeof(wchar_t);
-    HGLOBAL hGlobal = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, nBytes);
+    HGLOBAL hGlobal = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + (path.size() + 2) * 2);
     DROPFILES* pHeader = static_cast<DROPFILES*>(GlobalLock(hGlobal));
-    pHeader->pFiles = sizeof(DROPFILES);
-    pHeader->fWide = TRUE;
+    *pHeader = DROPFILES{ sizeof(DROPFILES), { 0, 0 }, FALSE, TRUE };
     memcpy(pHeader + 1, path.c_str(), path.size() * sizeof(wchar_t));
     GlobalUnlock(hGlobal);
     SendMessageA(hWnd, WM_DROPFILES, reinterpret_cast<WPARAM>(hGlobal), 0);
@@ -69,12 +67,11 @@ inline std::string PathOfLength(const std::string& folder, const std::string& na
 }
 
 // While it lives, answers the next file dialog of this thread that is owned
-// by hOwner: types the path (the wide one when given) into its file name
-// field and presses OK (or Cancel when both are empty). The dialog runs
-// modally inside the code under test, so a thread timer, dispatched by the
-// dialog's own message loop, does the typing. A dialog still open three
-// seconds after the answer (or a box of its own) is cancelled, so that a
-// test cannot hang.
+// by hOwner: types the path into its file name field and presses OK (or
+// Cancel when the path is empty). The dialog runs modally inside the code
+// under test, so a thread timer, dispatched by the dialog's own message
+// loop, does the typing. A dialog still open three seconds after the answer
+// (or a box of its own) is cancelled, so that a test cannot hang.
 class FileDialogResponder
 {
 public:
@@ -155,25 +152,21 @@ private:
         if (!hDlg || !IsWindowVisible(hDlg))
             return;
         self->m_hFound = hDlg;
-        // The program runs the dialog in its wide form, which answers in wide text.
-        wchar_t szFolder[MAX_PATH] = { 0 };
+        wchar_t szFolder[MAX_PATH] = { 0 };   // the dialog runs in its wide form
         SendMessageW(hDlg, CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(szFolder));
-        char szAnsiFolder[MAX_PATH * 2] = { 0 };
-        WideCharToMultiByte(CP_ACP, 0, szFolder, -1, szAnsiFolder, sizeof(szAnsiFolder), NULL, NULL);
-        self->m_startFolder = szAnsiFolder;
+        CString folder;
+        folder.SetFromWideExact(szFolder);
+        self->m_startFolder = folder;
         self->m_initialName = WindowText(NameField(hDlg));
         self->m_bAnswered = true;
-        if (!self->m_widePath.empty()) {
-            SetWindowTextW(NameField(hDlg), self->m_widePath.c_str());
-            PostMessageA(hDlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                         reinterpret_cast<LPARAM>(GetDlgItem(hDlg, IDOK)));
-            return;
-        }
-        if (self->m_path.empty()) {
+        if (self->m_path.empty() && self->m_widePath.empty()) {
             PostMessageA(hDlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
             return;
         }
-        SetWindowTextA(NameField(hDlg), self->m_path.c_str());
+        if (self->m_widePath.empty())
+            SetWindowTextA(NameField(hDlg), self->m_path.c_str());
+        else
+            SetWindowTextW(NameField(hDlg), self->m_widePath.c_str());
         PostMessageA(hDlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                      reinterpret_cast<LPARAM>(GetDlgItem(hDlg, IDOK)));
     }
