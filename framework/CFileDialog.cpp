@@ -70,8 +70,8 @@ INT_PTR CFileDialog::DoModal()
     if (!m_ofn.hwndOwner)
         m_ofn.hwndOwner = GetActiveWindow();
 
-    WCHAR* pszFilter = m_ofn.lpstrFilter ? NewWideCopy(m_ofn.lpstrFilter, FilterLength(m_ofn.lpstrFilter))
-                                         : NULL;
+    LPCSTR pszAnsiFilter = m_ofn.lpstrFilter;
+    WCHAR* pszFilter = pszAnsiFilter ? NewWideCopy(pszAnsiFilter, FilterLength(pszAnsiFilter)) : NULL;
     WCHAR* pszInitialDir = NewWideCopy(m_ofn.lpstrInitialDir);
     WCHAR* pszDefExt = NewWideCopy(m_ofn.lpstrDefExt);
     WCHAR* pszTitle = NewWideCopy(m_ofn.lpstrTitle);
