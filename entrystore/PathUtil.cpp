@@ -52,13 +52,12 @@ CString GetDirPart(LPCSTR path)
 
 CString GetModuleDir()
 {
-    char buffer[MAX_PATH] = {0};
-    DWORD n = GetModuleFileNameA(AfxGetInstanceHandle(), buffer, MAX_PATH);
-    // A name that fills the whole buffer did not fit: the platform then
-    // returns the buffer size and may leave no terminator.
-    if (n == 0 || n >= MAX_PATH)
+    CString path;
+    // Every entry folder lies below this one: a path that is too long, or that
+    // the code page cannot name exactly, gives no folder rather than another one.
+    if (!AfxGetModulePath(AfxGetInstanceHandle(), path) || path.GetLength() >= MAX_PATH)
         return CString();
-    CString dir = GetDirPart(buffer);
+    CString dir = GetDirPart(path);
     AppendBackslash(dir);
     return dir;
 }

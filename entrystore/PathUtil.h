@@ -22,7 +22,8 @@ void AppendBackslash(CString& path);
 CString GetDirPart(LPCSTR path);
 
 // The folder of the running executable, ending in a backslash; "" when the
-// executable's path does not fit in 260 bytes (never a cut path).
+// executable's full path takes 260 bytes or more in the code page, or holds a
+// character the code page cannot represent (never a cut or altered path).
 CString GetModuleDir();
 
 // TRUE only for an existing file that is not a folder. The path is a search

@@ -1,31 +1,104 @@
 #include "CFileDialog.h"
 #include "CWnd.h"
 
+#include <new>
+
+namespace {
+
+// Bytes of an ANSI filter list, both terminating NULs included.
+int FilterLength(LPCSTR pszFilter)
+{
+    LPCSTR p = pszFilter;
+    while (*p)
+        p += lstrlenA(p) + 1;
+    return static_cast<int>(p - pszFilter) + 1;
+}
+
+// A heap copy of nBytes ANSI bytes in the wide form (NULs kept), or NULL.
+// The settings come from the program's own literals and paths, which the
+// code page holds, so the conversion is exact.
+WCHAR* NewWideCopy(LPCSTR pch, int nBytes)
+{
+    if (!pch)
+        return NULL;
+    int nChars = MultiByteToWideChar(CP_ACP, 0, pch, nBytes, NULL, 0);
+    if (nChars <= 0)
+        return NULL;
+    WCHAR* pwch = new (std::nothrow) WCHAR[nChars];
+    if (pwch && MultiByteToWideChar(CP_ACP, 0, pch, nBytes, pwch, nChars) != nChars) {
+        delete[] pwch;
+        pwch = NULL;
+    }
+    return pwch;
+}
+
+WCHAR* NewWideCopy(LPCSTR psz)
+{
+    return psz ? NewWideCopy(psz, lstrlenA(psz) + 1) : NULL;
+}
+
+}  // namespace
+
 CFileDialog::CFileDialog(BOOL bOpenFileDialog, LPCSTR pszDefExt, LPCSTR pszFileName,
                          DWORD dwFlags, LPCSTR pszFilter, CWnd* pParentWnd)
     : m_bOpenFileDialog(bOpenFileDialog)
+    , m_pszFile(new (std::nothrow) WCHAR[kMaxFileChars])
 {
     ZeroMemory(&m_ofn, sizeof(m_ofn));
-    ZeroMemory(m_szFileName, sizeof(m_szFileName));
-    if (pszFileName)
-        lstrcpynA(m_szFileName, pszFileName, MAX_PATH);
+    if (m_pszFile) {
+        m_pszFile[0] = L'\0';
+        if (pszFileName
+            && !MultiByteToWideChar(CP_ACP, 0, pszFileName, -1, m_pszFile, kMaxFileChars))
+            m_pszFile[0] = L'\0';
+    }
     m_ofn.lStructSize = sizeof(m_ofn);
     m_ofn.hwndOwner = pParentWnd ? pParentWnd->m_hWnd : NULL;
     m_ofn.lpstrFilter = pszFilter;
-    m_ofn.lpstrFile = m_szFileName;
-    m_ofn.nMaxFile = MAX_PATH;
     m_ofn.lpstrDefExt = pszDefExt;
     m_ofn.Flags = dwFlags | OFN_EXPLORER;
 }
 
+CFileDialog::~CFileDialog()
+{
+    delete[] m_pszFile;
+}
+
 INT_PTR CFileDialog::DoModal()
 {
+    if (!m_pszFile)
+        return IDCANCEL;
     if (!m_ofn.hwndOwner)
         m_ofn.hwndOwner = GetActiveWindow();
-    BOOL ok = m_bOpenFileDialog ? GetOpenFileNameA(&m_ofn) : GetSaveFileNameA(&m_ofn);
-    if (!ok) {
-        m_szFileName[0] = '\0';
-        return IDCANCEL;
-    }
-    return IDOK;
+
+    LPCSTR pszAnsiFilter = m_ofn.lpstrFilter;
+    WCHAR* pszFilter = pszAnsiFilter ? NewWideCopy(pszAnsiFilter, FilterLength(pszAnsiFilter)) : NULL;
+    WCHAR* pszInitialDir = NewWideCopy(m_ofn.lpstrInitialDir);
+    WCHAR* pszDefExt = NewWideCopy(m_ofn.lpstrDefExt);
+    WCHAR* pszTitle = NewWideCopy(m_ofn.lpstrTitle);
+
+    OPENFILENAMEW ofn;
+    ZeroMemory(&ofn, sizeof(ofn));
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = m_ofn.hwndOwner;
+    ofn.lpstrFilter = pszFilter;
+    ofn.nFilterIndex = m_ofn.nFilterIndex;
+    ofn.lpstrFile = m_pszFile;
+    ofn.nMaxFile = kMaxFileChars;
+    ofn.lpstrInitialDir = pszInitialDir;
+    ofn.lpstrTitle = pszTitle;
+    ofn.Flags = m_ofn.Flags;
+    ofn.lpstrDefExt = pszDefExt;
+
+    BOOL ok = m_bOpenFileDialog ? GetOpenFileNameW(&ofn) : GetSaveFileNameW(&ofn);
+    m_ofn.nFilterIndex = ofn.nFilterIndex;
+    // The dialog writes no terminator into a buffer it found too small.
+    m_pszFile[kMaxFileChars - 1] = L'\0';
+    if (!ok)
+        m_pszFile[0] = L'\0';
+
+    delete[] pszFilter;
+    delete[] pszInitialDir;
+    delete[] pszDefExt;
+    delete[] pszTitle;
+    return ok ? IDOK : IDCANCEL;
 }

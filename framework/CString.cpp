@@ -319,6 +319,29 @@ void CString::ReleaseBuffer(int nNewLength)
     SetLength(nNewLength);
 }
 
+BOOL CString::SetFromWideExact(LPCWSTR pwsz)
+{
+    Empty();
+    // Where UTF-8 is the ANSI code page, every character has a form and the
+    // call takes neither the best-fit flag nor the used-default flag.
+    BOOL bUtf8 = GetACP() == CP_UTF8;
+    UINT nCodePage = bUtf8 ? CP_UTF8 : CP_ACP;
+    DWORD dwFlags = bUtf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
+    BOOL bUsedDefault = FALSE;
+    LPBOOL pUsedDefault = bUtf8 ? NULL : &bUsedDefault;
+    int nBytes = WideCharToMultiByte(nCodePage, dwFlags, pwsz, -1, NULL, 0, NULL, pUsedDefault);
+    if (nBytes <= 0 || bUsedDefault)
+        return FALSE;
+    LPSTR pch = GetBuffer(nBytes - 1);
+    int nCopied = WideCharToMultiByte(nCodePage, dwFlags, pwsz, -1, pch, nBytes, NULL, pUsedDefault);
+    if (nCopied != nBytes || bUsedDefault) {
+        Empty();
+        return FALSE;
+    }
+    ReleaseBuffer(nBytes - 1);
+    return TRUE;
+}
+
 CString operator+(const CString& a, const CString& b)
 {
     CString s(a);

@@ -59,6 +59,12 @@ public:
     LPSTR GetBuffer(int nMinLength);
     void ReleaseBuffer(int nNewLength = -1);
 
+    // Sets the string to wide text in the ANSI code page, converted without
+    // the platform's best-fit stand-ins (é as e, ¥ as a backslash), which can
+    // name a different, existing file. FALSE, with the string emptied, when a
+    // character has no exact form in the code page.
+    BOOL SetFromWideExact(LPCWSTR pwsz);
+
     // Length of the character that starts at byte nIndex: 2 for a lead byte
     // followed by a trail byte, else 1.
     int CharLengthAt(int nIndex) const;

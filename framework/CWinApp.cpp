@@ -2,17 +2,17 @@
 
 #include <commctrl.h>
 
+#include <new>
+
 static CWinApp* g_pApp = NULL;
 
-// The executable's file name without folder and extension. A path that does
-// not fit the buffer gives the generic name rather than a cut one.
+// The executable's file name without folder and extension; the generic name
+// when the path cannot be read whole.
 static CString ModuleTitle()
 {
-    char path[MAX_PATH] = {0};
-    DWORD n = GetModuleFileNameA(NULL, path, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH)
+    CString full;
+    if (!AfxGetModulePath(NULL, full))
         return CString("Tavro");
-    CString full(path);
     CString name = full;
     for (int i = 0; i < full.GetLength(); i += full.CharLengthAt(i)) {
         if (full.CharLengthAt(i) == 1 && (full.GetAt(i) == '\\' || full.GetAt(i) == '/'))
@@ -20,6 +20,23 @@ static CString ModuleTitle()
     }
     int dot = name.ReverseFind('.');
     return dot > 0 ? name.Left(dot) : name;
+}
+
+BOOL AfxGetModulePath(HMODULE hModule, CString& path)
+{
+    path.Empty();
+    // The longest path the system knows, in characters, terminator included.
+    const DWORD kMaxChars = 32768;
+    WCHAR* pBuffer = new (std::nothrow) WCHAR[kMaxChars];
+    if (!pBuffer)
+        return FALSE;
+    DWORD n = GetModuleFileNameW(hModule, pBuffer, kMaxChars);
+    BOOL bRead = n != 0 && n < kMaxChars;
+    if (bRead)
+        pBuffer[n] = L'\0';
+    BOOL bExact = bRead && path.SetFromWideExact(pBuffer);
+    delete[] pBuffer;
+    return bExact;
 }
 
 CWinApp::CWinApp(LPCSTR pszAppName)

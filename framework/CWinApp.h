@@ -36,6 +36,12 @@ HINSTANCE AfxGetInstanceHandle();
 HINSTANCE AfxGetResourceHandle();
 // The module that holds the resource; the program itself in this framework.
 HINSTANCE AfxFindResourceHandle(LPCSTR pszName, LPCSTR pszType);
+// The module's full path in the ANSI code page, at any length. It is read in
+// its wide form: the ANSI call stops silently before a double-byte character
+// that would not fit, and takes best-fit stand-ins for characters the code
+// page lacks, either of which names another folder. FALSE when the path
+// cannot be read or holds such a character. Callers check the length.
+BOOL AfxGetModulePath(HMODULE hModule, CString& path);
 // The application title used as message box caption.
 LPCSTR AfxGetAppName();
 // No-ops kept so that start-up code reads as it always has: controls are

@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include <new>
+
 // Window property that carries the bound object's address.
 static const char kObjectProperty[] = "TavroCWnd";
 
@@ -50,6 +52,22 @@ void CWnd::GetDlgItemText(int nID, CString& text) const
 {
     CWnd item = GetDlgItem(nID);
     item.GetWindowText(text);
+}
+
+BOOL CWnd::GetDlgItemTextExact(int nID, CString& text) const
+{
+    HWND hItem = ::GetDlgItem(m_hWnd, nID);
+    int n = ::GetWindowTextLengthW(hItem);
+    WCHAR* pszWide = new (std::nothrow) WCHAR[n + 1];
+    if (!pszWide) {
+        text.Empty();
+        return FALSE;
+    }
+    int copied = n > 0 ? ::GetWindowTextW(hItem, pszWide, n + 1) : 0;
+    pszWide[copied] = L'\0';
+    BOOL bExact = text.SetFromWideExact(pszWide);
+    delete[] pszWide;
+    return bExact;
 }
 
 HICON CWnd::SetIcon(HICON hIcon, BOOL bBigIcon)

@@ -29,6 +29,9 @@ public:
     void GetWindowText(CString& text) const;
     void SetDlgItemText(int nID, LPCSTR pszText) { ::SetDlgItemTextA(m_hWnd, nID, pszText); }
     void GetDlgItemText(int nID, CString& text) const;
+    // The control's text read in its wide form and converted exactly; FALSE
+    // when it holds a character the code page cannot represent.
+    BOOL GetDlgItemTextExact(int nID, CString& text) const;
     BOOL ShowWindow(int nCmdShow) { return ::ShowWindow(m_hWnd, nCmdShow); }
     BOOL EnableWindow(BOOL bEnable = TRUE) { return ::EnableWindow(m_hWnd, bEnable); }
     BOOL IsWindowVisible() const { return ::IsWindowVisible(m_hWnd); }

@@ -3,13 +3,10 @@
 #include "AfxMessageBox.h"
 #include "CDC.h"
 #include "CDataExchange.h"
-#include "CFileDialog.h"
 #include "CNewFirst.h"
 #include "CRegistSheet.h"
 #include "PathUtil.h"
 #include "resource.h"
-
-#include <cderr.h>
 
 CEditPage::CEditPage()
     : CPropertyPage(IDD_EDITPAGE)
@@ -197,17 +194,9 @@ void CEditPage::OnBrowseIcon()
     if (!m_strIconPath.IsEmpty())
         startDir = m_pSheet->GetPathPart(m_strIconPath, PathDriveDir);
 
-    CFileDialog dlg(TRUE, NULL, "*.ICO", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
-                    "ｱｲｺﾝﾌｧｲﾙ(*.ICO)\0*.ICO\0全ﾌｧｲﾙ(*.*)\0*.*\0\0", this);
-    if (!startDir.IsEmpty())
-        dlg.m_ofn.lpstrInitialDir = startDir;
-    if (dlg.DoModal() != IDOK) {
-        if (CommDlgExtendedError() == FNERR_BUFFERTOOSMALL)
-            CNewFirst::ReportPathTooLong();
-        return;
-    }
-    CString path = dlg.GetPathName();
-    if (!CNewFirst::CheckPathLength(path))
+    CString path;
+    if (!CNewFirst::BrowseForPath(this, "*.ICO", "ｱｲｺﾝﾌｧｲﾙ(*.ICO)\0*.ICO\0全ﾌｧｲﾙ(*.*)\0*.*\0\0",
+                                  startDir, path))
         return;
     SetDlgItemText(IDC_EDIT_ICONPATH, path);
     UpdateData(TRUE);
@@ -242,8 +231,12 @@ LRESULT CEditPage::OnWizardNext()
         AfxMessageBox("アイコンファイルが指定されていません．", MB_OK, 0);
         return -1;
     }
-    if (!CheckStorableText(m_strDispName, "表示名称") || !CheckStorableText(m_strWorkDir, "作業ﾌｫﾙﾀﾞ") ||
-        !CheckStorableText(m_strCmdLine, "ｺﾏﾝﾄﾞﾗｲﾝ"))
+    // The icon path is checked like the typed texts: it reaches the settings
+    // file and both shortcuts, and its folder is made before they are written.
+    if (!CheckStorableText(IDC_EDIT_DISPNAME, m_strDispName, "表示名称")
+        || !CheckStorableText(IDC_EDIT_WORKDIR, m_strWorkDir, "作業ﾌｫﾙﾀﾞ")
+        || !CheckStorableText(IDC_EDIT_CMDLINE, m_strCmdLine, "ｺﾏﾝﾄﾞﾗｲﾝ")
+        || !CheckStorableText(IDC_EDIT_ICONPATH, m_strIconPath, "ｱｲｺﾝﾌｧｲﾙ"))
         return -1;
     // Only a test: an unreadable icon file is reported but does not hold the page.
     DestroyIcon(m_pSheet->LoadFileIcon(GetIconSource()));
@@ -258,12 +251,17 @@ LRESULT CEditPage::OnWizardNext()
     return CPropertyPage::OnWizardNext();
 }
 
-BOOL CEditPage::CheckStorableText(const CString& text, LPCSTR pszLabel)
+BOOL CEditPage::CheckStorableText(int nID, const CString& text, LPCSTR pszLabel) const
 {
+    // The control keeps what was typed in its wide form; its ANSI text has a
+    // "?" for each character the code page lacks, and that would be stored.
     // The edit fields' limit counts characters on some systems, not bytes:
     // the byte length is what the settings file can give back.
+    CString exact;
     CString message;
-    if (text.GetLength() >= MAX_PATH)
+    if (!GetDlgItemTextExact(nID, exact))
+        message.Format("%sに、この環境の文字コードで表せない文字は使えません．", pszLabel);
+    else if (text.GetLength() >= MAX_PATH)
         message.Format("%sが長すぎます．259バイト以内にしてください．", pszLabel);
     else if (!IsStorableProfileValue(text))
         message.Format("%sにタブなどの制御文字は使えません．", pszLabel);

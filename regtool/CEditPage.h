@@ -58,9 +58,10 @@ protected:
 private:
     // The source of the icon that stands for the registration.
     LPCSTR GetIconSource() const;
-    // FALSE (reported, naming the field) for a text the settings file
-    // cannot keep whole: 260 bytes or more, or a control character.
-    static BOOL CheckStorableText(const CString& text, LPCSTR pszLabel);
+    // FALSE (reported, naming the field) for the text of control nID that
+    // the settings file cannot keep whole: a character the code page cannot
+    // represent, 260 bytes or more, or a control character.
+    BOOL CheckStorableText(int nID, const CString& text, LPCSTR pszLabel) const;
 
     CEditPage(const CEditPage&);
     CEditPage& operator=(const CEditPage&);

@@ -8,6 +8,8 @@
 
 #include <cderr.h>
 
+#include <new>
+
 CNewFirst::CNewFirst()
     : CPropertyPage(IDD_NEWFIRST)
     , m_hbrWindow(NULL)
@@ -97,8 +99,19 @@ void CNewFirst::OnBrowse()
     if (!current.IsEmpty())
         startDir = m_pSheet->GetPathPart(current, PathDriveDir);
 
-    CFileDialog dlg(TRUE, NULL, "*.exe", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
-                    "実行ﾌｧｲﾙ(*.exe)\0*.exe\0全ﾌｧｲﾙ(*.*)\0*.*\0\0", this);
+    CString path;
+    if (BrowseForPath(this, "*.exe", "実行ﾌｧｲﾙ(*.exe)\0*.exe\0全ﾌｧｲﾙ(*.*)\0*.*\0\0", startDir, path))
+        SelectPath(path);
+}
+
+BOOL CNewFirst::BrowseForPath(CWnd* pParent, LPCSTR pszFileName, LPCSTR pszFilter,
+                              const CString& startDir, CString& path)
+{
+    // The current folder stays where it is: a folder that is a process's
+    // current folder cannot be removed, and the user may browse into an
+    // entry folder that is deleted later.
+    CFileDialog dlg(TRUE, NULL, pszFileName, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR,
+                    pszFilter, pParent);
     if (!startDir.IsEmpty())
         dlg.m_ofn.lpstrInitialDir = startDir;
     if (dlg.DoModal() != IDOK) {
@@ -106,9 +119,9 @@ void CNewFirst::OnBrowse()
         // cancelled; tell the user instead of doing nothing.
         if (CommDlgExtendedError() == FNERR_BUFFERTOOSMALL)
             ReportPathTooLong();
-        return;
+        return FALSE;
     }
-    SelectPath(dlg.GetPathName());
+    return TakeWidePath(dlg.GetPathNameW(), path);
 }
 
 void CNewFirst::SelectPath(LPCSTR pszPath)
@@ -133,26 +146,38 @@ void CNewFirst::ReportPathTooLong()
     AfxMessageBox("ファイルのパスが長すぎます．", MB_OK, 0);
 }
 
+BOOL CNewFirst::TakeWidePath(LPCWSTR pszWide, CString& path)
+{
+    CString exact;
+    if (!exact.SetFromWideExact(pszWide)) {
+        AfxMessageBox("ファイルのパスに、この環境の文字コードで表せない文字が含まれています．\n"
+                      "ファイル名やフォルダ名を変更してから登録してください．", MB_OK, 0);
+        return FALSE;
+    }
+    if (!CheckPathLength(exact))
+        return FALSE;
+    path = exact;
+    return TRUE;
+}
+
 BOOL CNewFirst::ReadDroppedPath(HDROP hDrop, CString& path)
 {
-    // Ask for the length first: reading into a fixed buffer would cut a long
-    // path silently, and the cut path can name a different real file.
-    UINT nLength = DragQueryFileA(hDrop, 0, NULL, 0);
+    // The wide form, read at its full length: the ANSI form would come cut or
+    // with best-fit stand-ins, naming a different real file.
+    UINT nLength = DragQueryFileW(hDrop, 0, NULL, 0);
     if (nLength == 0xFFFFFFFF || nLength == 0) {
         AfxMessageBox("Drag Error", MB_OK, 0);
         return FALSE;
     }
-    if (nLength >= MAX_PATH) {
-        ReportPathTooLong();
-        return FALSE;
-    }
-    CString buffer;
-    UINT nCopied = DragQueryFileA(hDrop, 0, buffer.GetBuffer(MAX_PATH), MAX_PATH);
-    buffer.ReleaseBuffer();
-    if (nCopied == 0xFFFFFFFF || nCopied == 0) {
+    WCHAR* pszWide = new (std::nothrow) WCHAR[nLength + 1];
+    UINT nCopied = pszWide ? DragQueryFileW(hDrop, 0, pszWide, nLength + 1) : 0;
+    BOOL bTaken = FALSE;
+    if (nCopied == 0xFFFFFFFF || nCopied == 0 || nCopied > nLength) {
         AfxMessageBox("Drag Error", MB_OK, 0);
-        return FALSE;
+    } else {
+        pszWide[nCopied] = L'\0';
+        bTaken = TakeWidePath(pszWide, path);
     }
-    path = buffer;
-    return CheckPathLength(path);
+    delete[] pszWide;
+    return bTaken;
 }

@@ -21,11 +21,20 @@ public:
     virtual LRESULT OnWizardNext();
 
     // Reads the first file of a drop into path; further files are ignored.
-    // FALSE when the drop gives no usable path ("Drag Error", or a path of
-    // MAX_PATH bytes or more, which is refused rather than cut: a cut path
-    // may name another, existing file). The message has been shown then.
-    // The caller still owns the drop handle.
+    // FALSE when the drop gives no usable path ("Drag Error", or a path that
+    // TakeWidePath refuses). The message has been shown then. The caller
+    // still owns the drop handle.
     static BOOL ReadDroppedPath(HDROP hDrop, CString& path);
+    // Runs the file dialog (starting in startDir when given) and takes the
+    // chosen path through TakeWidePath. FALSE on cancel or refusal; the
+    // message has been shown then.
+    static BOOL BrowseForPath(CWnd* pParent, LPCSTR pszFileName, LPCSTR pszFilter,
+                              const CString& startDir, CString& path);
+    // A path the user gave, in its wide form, into path in the code page.
+    // FALSE, after the message, when it is not held exactly by the code page
+    // (a best-fit stand-in may name another, existing file) or takes
+    // MAX_PATH bytes or more there (a cut path may, too).
+    static BOOL TakeWidePath(LPCWSTR pszWide, CString& path);
     // FALSE, after the message, when a path does not fit the tool's
     // MAX_PATH buffers (the settings file, the drop and dialog buffers).
     static BOOL CheckPathLength(LPCSTR pszPath);

@@ -57,10 +57,15 @@ BOOL CTavroApp::ClaimSingleInstance()
 
 BOOL CTavroApp::CheckModulePath()
 {
-    char szPath[MAX_PATH] = { 0 };
-    // A path that does not fit fills the whole buffer (without terminator).
-    DWORD n = GetModuleFileNameA(AfxGetInstanceHandle(), szPath, MAX_PATH);
-    if (n != 0 && n < MAX_PATH)
+    // Every entry path is built from this folder: one the code page cannot
+    // name exactly would be read as another, existing folder.
+    CString path;
+    if (!AfxGetModulePath(AfxGetInstanceHandle(), path)) {
+        AfxMessageBox("Tavroのフォルダのパスに、この環境の文字コードで表せない文字が含まれています．\n"
+                      "フォルダ名を変更してから起動してください．", MB_OK, 0);
+        return FALSE;
+    }
+    if (path.GetLength() < MAX_PATH)
         return TRUE;
     AfxMessageBox("Tavroのフォルダのパスが長すぎます．", MB_OK, 0);
     return FALSE;

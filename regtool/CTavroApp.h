@@ -25,8 +25,9 @@ protected:
     // all, in which case the tool runs without the guard). FALSE after the
     // "already running" message.
     BOOL ClaimSingleInstance();
-    // FALSE after a message when the tool's own path does not fit 259 bytes:
-    // every entry folder and settings file lies below that folder.
+    // FALSE after a message when the tool's own path does not fit 259 bytes
+    // or holds a character the code page cannot represent: every entry
+    // folder and settings file lies below that folder.
     BOOL CheckModulePath();
     // Shows the main dialog modally.
     virtual void RunMainDialog();

@@ -322,9 +322,9 @@ void CTrayDlg::OnRegist()
 {
     // The tool lies beside the resident. Its full path, quoted, keeps WinExec
     // from searching the current folder, which a launch has made the work folder.
-    char module[MAX_PATH] = {0};
-    DWORD n = GetModuleFileNameA(NULL, module, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH)
+    // Read whole: a cut or best-fit path would name a program in another folder.
+    CString module;
+    if (!AfxGetModulePath(NULL, module) || module.GetLength() >= MAX_PATH)
         return;
     CString command;
     if (!BuildToolCommand(module, command))

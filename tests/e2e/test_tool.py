@@ -97,6 +97,25 @@ class ToolTest(unittest.TestCase):
         self.assertIsNotNone(again.main, "a new start after the first ended failed")
         again.quit()
 
+    def test_start_is_refused_where_the_own_path_would_arrive_changed(self):
+        # Read through the ANSI calls: t¥x as the existing t\x, 271 bytes cut to the folder above.
+        c = h.prefix_drive_c()
+        os.makedirs(os.path.join(c, "t", "x"), exist_ok=True)
+        cases = ((os.path.join(c, "t¥x"), "Tavroのフォルダのパスに、この環境の文字コードで表せない文字が"
+                  "含まれています．\nフォルダ名を変更してから起動してください．"),
+                 (os.path.join(c, "abc", "あ" * 60, "あ" * 60, "あ" * 6), "Tavroのフォルダのパスが長すぎます．"))
+        tree = lambda: [sorted(os.walk(os.path.join(c, root))) for root in ("t", "t¥x", "abc")]
+        for folder, message in cases:
+            os.makedirs(folder, exist_ok=True)
+            shutil.copy2(os.path.join(self.folder, "Tavro.exe"), folder)
+            before = tree()
+            proc = h.start(os.path.join(folder, "Tavro.exe"), log_name="refused")
+            box, text = h.wait_message_box(caption="Tavro")
+            self.assertEqual((message, []), (text, h.find_windows(title=MAIN_TITLE)))
+            h.close_box(box)
+            self.assertTrue(h.wait_until(lambda: proc.poll() is not None, 10))
+            self.assertEqual(before, tree())
+
     def test_wizard_buttons_minimise_and_restore(self):
         tool = ToolSession(self.folder)
         for button, first_page_text in ((1015, "参照(&D)..."), (1017, "登録されていません")):

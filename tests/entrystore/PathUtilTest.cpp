@@ -85,13 +85,18 @@ TEST(GetModuleDir, FolderNamesAndLength)
     ASSERT_TRUE(folder.MakeFolder("表"));
     ASSERT_TRUE(folder.MakeFolder("表\\ソ十"));
     // "\m.exe" is 6 bytes: folders of 253 and 254 bytes give paths of 259 and 260.
-    struct Case { CString folder; CString expected; } cases[] = {
-        { folder.Sub("表\\ソ十"), folder.Sub("表\\ソ十\\") },
-        { PadTo(folder.Path() + "\\", 253), PadTo(folder.Path() + "\\", 253) + "\\" },
-        { PadTo(folder.Path() + "\\", 254), "" },
+    struct Case { std::wstring folder; CString expected; } cases[] = {
+        { Wide(folder.Sub("表\\ソ十")), folder.Sub("表\\ソ十\\") },
+        { Wide(PadTo(folder.Path() + "\\", 253)), PadTo(folder.Path() + "\\", 253) + "\\" },
+        { Wide(PadTo(folder.Path() + "\\", 254)), "" },
+        // The ANSI call drops a 表 that does not fit, without an error.
+        { Wide(PadTo(folder.Path() + "\\", 251) + "表表表表表表"), "" },
+        // Best fit reads "te" and "t\x".
+        { Wide(folder.Path()) + L"\\t\u00e9", "" },
+        { Wide(folder.Path()) + L"\\t\u00a5x", "" },
     };
     for (const Case& c : cases) {
-        std::wstring target = L"\\\\?\\" + Wide(c.folder);
+        std::wstring target = L"\\\\?\\" + c.folder;
         CreateDirectoryW(target.c_str(), NULL);
         target += L"\\m.exe";
         ASSERT_TRUE(CopyFileW(Wide(self).c_str(), target.c_str(), FALSE)) << c.folder;
@@ -100,8 +105,7 @@ TEST(GetModuleDir, FolderNamesAndLength)
         {
             CWinApp app;
             app.m_hInstance = module;
-            EXPECT_STREQ(c.expected, GetModuleDir()) << "folder " << c.folder.GetLength()
-                                                     << " bytes: " << c.folder;
+            EXPECT_STREQ(c.expected, GetModuleDir()) << c.folder;
         }
         FreeLibrary(module);
     }

@@ -345,15 +345,20 @@ TEST_F(EditPageTest, TextsTheSettingsFileCannotKeepAreRefusedByName)
         int nId;
         std::string text;
         const char* pszMessage;
+        const wchar_t* pwszText;   // typed instead of text when given
     } cases[] = {
-        { 1007, wide, "表示名称が長すぎます．259バイト以内にしてください．" },
-        { 1002, "C:\\work\tdir", "作業ﾌｫﾙﾀﾞにタブなどの制御文字は使えません．" },
-        { 1001, wide, "ｺﾏﾝﾄﾞﾗｲﾝが長すぎます．259バイト以内にしてください．" },
+        { 1007, wide, "表示名称が長すぎます．259バイト以内にしてください．", NULL },
+        { 1002, "C:\\work\tdir", "作業ﾌｫﾙﾀﾞにタブなどの制御文字は使えません．", NULL },
+        { 1001, wide, "ｺﾏﾝﾄﾞﾗｲﾝが長すぎます．259バイト以内にしてください．", NULL },
+        { 1009, "C:\\icons\tx.ico", "ｱｲｺﾝﾌｧｲﾙにタブなどの制御文字は使えません．", NULL },
+        { 1007, "", "表示名称に、この環境の文字コードで表せない文字は使えません．", L"\uD55C\uAD6D app" },  // "?? app"
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.nId);
         ShowEditPageFor(Sub("App.exe"));
         SendDlgItemMessageA(m_hPage, c.nId, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(c.text.c_str()));
+        if (c.pwszText)
+            SendDlgItemMessageW(m_hPage, c.nId, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(c.pwszText));
         m_boxes.Clear();
         m_wizard.Press(PSBTN_NEXT);
         EXPECT_EQ(c.pszMessage, m_boxes.LastText());

@@ -15,6 +15,8 @@ const char kNoSuchFile[] = "存在しないﾌｧｲﾙが指定されていま�
 const char kNoAssociation[] =
     "アプリケーションに関連付けされていないファイルが指定されています．\nプログラムを登録できません";
 const char kTooLong[] = "ファイルのパスが長すぎます．";
+const char kNotInCodePage[] = "ファイルのパスに、この環境の文字コードで表せない文字が含まれています．\n"
+                              "ファイル名やフォルダ名を変更してから登録してください．";
 
 class NewFirstTest : public ::testing::Test
 {
@@ -231,6 +233,34 @@ TEST_F(NewFirstBrowseTest, BrowsedDocumentWithoutAssociationIsRefused)
     Browse(responder);
     EXPECT_EQ(kNoAssociation, m_boxes.LastText());
     EXPECT_EQ(Sub("App.exe"), Selection());
+}
+
+TEST_F(NewFirstBrowseTest, PathsThatArriveChangedOrCutAreRefusedFromDropAndDialog)
+{
+    // With best-fit stand-ins the first two would name these existing programs.
+    ASSERT_TRUE(m_temp.WriteFile("Cafe.exe", "MZ") && m_temp.MakeFolder("x") && m_temp.WriteFile("x\\y.exe", "MZ"));
+    wchar_t szBase[MAX_PATH] = { 0 };
+    MultiByteToWideChar(CP_ACP, 0, m_temp.Path() + "\\", -1, szBase, MAX_PATH);
+    // Over 280 bytes in the code page, under 200 characters.
+    std::wstring deep = szBase + std::wstring(60, L'\u8868'), deeper = deep + L"\\" + std::wstring(60, L'\u8868');
+    ASSERT_TRUE(CreateDirectoryW(deep.c_str(), NULL) && CreateDirectoryW(deeper.c_str(), NULL));
+    char szCurrentDir[MAX_PATH] = { 0 }, szAfter[MAX_PATH] = { 0 };
+    GetCurrentDirectoryA(MAX_PATH, szCurrentDir);
+    DropFile(m_hPage, Sub("App.exe"));
+    for (std::wstring name : { L"Caf\u00e9.exe", L"x\u00a5y.exe", L"\uD55C.exe", L"" }) {
+        std::wstring path = name.empty() ? deeper + L"\\a.exe" : szBase + name;
+        std::string message = name.empty() ? kTooLong : kNotInCodePage;
+        CloseHandle(CreateFileW(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_NEW, 0, NULL));
+        m_boxes.Clear();
+        DropFile(m_hPage, path);
+        FileDialogResponder responder(m_wizard.Sheet(), "", path);
+        Browse(responder);
+        EXPECT_EQ(message + "\n" + message + "\n", m_boxes.Texts());
+        EXPECT_EQ(Sub("App.exe"), Selection());
+    }
+    // Browsing never moves the current folder (a current folder cannot be removed).
+    GetCurrentDirectoryA(MAX_PATH, szAfter);
+    EXPECT_STREQ(szCurrentDir, szAfter);
 }
 
 }  // namespace

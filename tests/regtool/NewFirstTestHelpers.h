@@ -46,6 +46,18 @@ inline void DropFile(HWND hWnd, const std::string& path)
     DropFiles(hWnd, std::vector<std::string>(1, path));
 }
 
+// One path dropped in the wide form, as the shell drops it.
+inline void DropFile(HWND hWnd, const std::wstring& path)
+{
+    HGLOBAL hGlobal = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + (path.size() + 2) * 2);
+    DROPFILES* pHeader = static_cast<DROPFILES*>(GlobalLock(hGlobal));
+    *pHeader = DROPFILES{ sizeof(DROPFILES), { 0, 0 }, FALSE, TRUE };
+    memcpy(pHeader + 1, path.c_str(), path.size() * sizeof(wchar_t));
+    GlobalUnlock(hGlobal);
+    SendMessageA(hWnd, WM_DROPFILES, reinterpret_cast<WPARAM>(hGlobal), 0);
+    PumpMessages();
+}
+
 // A path of exactly nLength bytes: folder, then filler, then the name.
 inline std::string PathOfLength(const std::string& folder, const std::string& name, size_t nLength)
 {
@@ -63,8 +75,8 @@ inline std::string PathOfLength(const std::string& folder, const std::string& na
 class FileDialogResponder
 {
 public:
-    FileDialogResponder(HWND hOwner, const std::string& path)
-        : m_hOwner(hOwner), m_path(path), m_bAnswered(false), m_bStuck(false),
+    FileDialogResponder(HWND hOwner, const std::string& path, const std::wstring& widePath = L"")
+        : m_hOwner(hOwner), m_path(path), m_widePath(widePath), m_bAnswered(false), m_bStuck(false),
           m_nTicksSinceAnswer(0), m_hFound(NULL)
     {
         Active() = this;
@@ -140,22 +152,28 @@ private:
         if (!hDlg || !IsWindowVisible(hDlg))
             return;
         self->m_hFound = hDlg;
-        char szFolder[MAX_PATH] = { 0 };
-        SendMessageA(hDlg, CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(szFolder));
-        self->m_startFolder = szFolder;
+        wchar_t szFolder[MAX_PATH] = { 0 };   // the dialog runs in its wide form
+        SendMessageW(hDlg, CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(szFolder));
+        CString folder;
+        folder.SetFromWideExact(szFolder);
+        self->m_startFolder = folder;
         self->m_initialName = WindowText(NameField(hDlg));
         self->m_bAnswered = true;
-        if (self->m_path.empty()) {
+        if (self->m_path.empty() && self->m_widePath.empty()) {
             PostMessageA(hDlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
             return;
         }
-        SetWindowTextA(NameField(hDlg), self->m_path.c_str());
+        if (self->m_widePath.empty())
+            SetWindowTextA(NameField(hDlg), self->m_path.c_str());
+        else
+            SetWindowTextW(NameField(hDlg), self->m_widePath.c_str());
         PostMessageA(hDlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                      reinterpret_cast<LPARAM>(GetDlgItem(hDlg, IDOK)));
     }
 
     HWND m_hOwner;
     std::string m_path;
+    std::wstring m_widePath;   // typed instead of m_path when given
     bool m_bAnswered;
     bool m_bStuck;
     int m_nTicksSinceAnswer;
