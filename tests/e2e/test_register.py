@@ -212,9 +212,8 @@ class RegisterTest(unittest.TestCase):
     def close_icon_boxes(self, wait=0):
         """The empty line of a folder without settings file has no icon."""
         time.sleep(wait)
-        for box, text in h.message_boxes():
-            if text == "アイコンが読み込めません．":
-                h.close_box(box)
+        for box in [b for b, text in h.message_boxes() if text == "アイコンが読み込めません．"]:
+            h.close_box(box)
 
     def test_delete_takes_only_this_registration(self):
         own = os.path.join(self.folder, "7zip")   # the user's own folder, listed as an empty line

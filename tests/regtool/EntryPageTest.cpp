@@ -599,7 +599,6 @@ TEST_F(EntryPageTest, TheResidentCopyNeverStopsACommitAndStaysDeletable)
     ASSERT_TRUE(CopySelfTo(source) && SetFileAttributesA(source, FILE_ATTRIBUTE_READONLY));
     MessageBoxRecorder boxes;
     Register(Entry(m_program, "Calc"), false);
-    Register(Entry(m_program, "Calc"), false);
     // A copy that cannot be made is not examined.
     ASSERT_TRUE(DeleteFileA(copy) && CreateDirectoryA(copy, NULL));
     Register(Entry(m_program, "Calc"), false);
