@@ -226,14 +226,24 @@ static int LastErrorOr(int fallback)
     return error ? static_cast<int>(error) : fallback;
 }
 
+// The lookup's own error code: 1921 would tell the user of a link that is
+// not there. Some volumes (network shares among them) cannot give the
+// normalized form; the opened form names the item as well.
 static int GetFinalPathOf(HANDLE hItem, CString& finalPath)
 {
-    char buffer[2 * MAX_PATH] = {0};
-    DWORD n = FinalPathFunction()(hItem, buffer, sizeof(buffer), FILE_NAME_NORMALIZED);
-    if (n == 0 || n >= sizeof(buffer))
-        return ERROR_CANT_RESOLVE_FILENAME;
-    finalPath = buffer;
-    return 0;
+    const DWORD forms[] = { FILE_NAME_NORMALIZED, FILE_NAME_OPENED };
+    int error = ERROR_INVALID_FUNCTION;
+    for (DWORD form : forms) {
+        char buffer[2 * MAX_PATH] = {0};
+        SetLastError(0);
+        DWORD n = FinalPathFunction()(hItem, buffer, sizeof(buffer), form);
+        if (n > 0 && n < sizeof(buffer)) {
+            finalPath = buffer;
+            return 0;
+        }
+        error = n >= sizeof(buffer) ? ERROR_FILENAME_EXCED_RANGE : LastErrorOr(ERROR_INVALID_FUNCTION);
+    }
+    return error;
 }
 
 // The path under which the system finally knows the item, opened as itself.
@@ -244,10 +254,31 @@ static int GetFinalPath(LPCSTR path, CString& finalPath)
 {
     HANDLE hItem = OpenItem(path, FILE_READ_ATTRIBUTES);
     if (hItem == INVALID_HANDLE_VALUE)
-        return LastErrorOr(ERROR_CANT_RESOLVE_FILENAME);
+        return LastErrorOr(ERROR_INVALID_FUNCTION);
     int error = GetFinalPathOf(hItem, finalPath);
     CloseHandle(hItem);
     return error;
+}
+
+// Marks the opened file for deletion. With POSIX semantics its name goes at
+// once, even while a scanner or indexer holds it open with delete sharing,
+// so that the folder can be removed right after. Systems and volumes without
+// them refuse the request; there the file goes when the last handle closes.
+// A read-only file is refused either way (5).
+static int MarkForDeletion(HANDLE hItem)
+{
+    // FileDispositionInfoEx with its flags, from the headers of Windows 10
+    // (1607), which the build does not target.
+    const FILE_INFO_BY_HANDLE_CLASS kDispositionInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(21);
+    const DWORD kFlagDelete = 0x1;
+    const DWORD kFlagPosixSemantics = 0x2;
+    DWORD flags = kFlagDelete | kFlagPosixSemantics;
+    if (SetFileInfoFunction()(hItem, kDispositionInfoEx, &flags, sizeof(flags)))
+        return 0;
+    FILE_DISPOSITION_INFO info = { TRUE };
+    if (SetFileInfoFunction()(hItem, FileDispositionInfo, &info, sizeof(info)))
+        return 0;
+    return LastErrorOr(ERROR_ACCESS_DENIED);
 }
 
 // Deletes a file through the very handle its location was checked on, so
@@ -260,16 +291,13 @@ static int DeleteCheckedFile(LPCSTR path, const CString& expectedFinal)
         return DeleteFileA(path) ? 0 : LastErrorOr(ERROR_ACCESS_DENIED);
     HANDLE hItem = OpenItem(path, DELETE | FILE_READ_ATTRIBUTES);
     if (hItem == INVALID_HANDLE_VALUE)
-        return LastErrorOr(ERROR_CANT_RESOLVE_FILENAME);
+        return LastErrorOr(ERROR_INVALID_FUNCTION);
     CString itemFinal;
     int error = GetFinalPathOf(hItem, itemFinal);
     if (error == 0 && lstrcmpiA(itemFinal, expectedFinal) != 0)
         error = ERROR_CANT_RESOLVE_FILENAME;
-    if (error == 0) {
-        FILE_DISPOSITION_INFO info = { TRUE };
-        if (!SetFileInfoFunction()(hItem, FileDispositionInfo, &info, sizeof(info)))
-            error = LastErrorOr(ERROR_ACCESS_DENIED);
-    }
+    if (error == 0)
+        error = MarkForDeletion(hItem);
     CloseHandle(hItem);
     return error;
 }
@@ -326,17 +354,45 @@ static int InspectRoot(const CString& folder, TreeRoot& root)
     return CheckLiesInside(bare, parentFinal, data.cFileName, root.finalPath);
 }
 
-int CFolderUtil::RemoveFolderTree(LPCSTR path)
+// Every check that can refuse the removal of the folder as a whole, each
+// failure reported in the folder message.
+static int InspectTree(const CString& folder, TreeRoot& root)
 {
-    CString folder(path);
     if (folder.GetLength() >= MAX_PATH)
         return ReportFolderError(ERROR_FILENAME_EXCED_RANGE);
     if (!IsTreePath(folder))
         return ReportFolderError(ERROR_INVALID_NAME);
-    TreeRoot root;
     int error = InspectRoot(folder, root);
+    return error != 0 ? ReportFolderError(error) : 0;
+}
+
+int CFolderUtil::CheckRemovable(LPCSTR path)
+{
+    TreeRoot root;
+    return InspectTree(CString(path), root);
+}
+
+int CFolderUtil::DeleteFileItself(LPCSTR path)
+{
+    CString file(path);
+    int separator = file.ReverseFind('\\');
+    if (file.GetLength() >= MAX_PATH || separator < 0)
+        return ERROR_INVALID_NAME;
+    CString name = file.Mid(separator + 1);
+    if (!FinalPathFunction() || !SetFileInfoFunction())
+        return DeleteCheckedFile(file, file);
+    CString folderFinal;
+    int error = GetFinalPath(file.Left(separator + 1), folderFinal);
+    return error != 0 ? error : DeleteCheckedFile(file, JoinPath(folderFinal, name));
+}
+
+int CFolderUtil::RemoveFolderTree(LPCSTR path)
+{
+    CString folder(path);
+    TreeRoot root;
+    int error = InspectTree(folder, root);
     if (error != 0)
-        return ReportFolderError(error);
+        return error;   // reported
     // A link is removed as a link: its target's content is not ours.
     if (root.exists && !root.isLink)
         return RemoveFolderLevel(folder, root.finalPath);

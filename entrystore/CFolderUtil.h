@@ -37,6 +37,15 @@ public:
     // visited, so that windows keep painting.
     int RemoveFolderTree(LPCSTR path);
 
+    // The checks of RemoveFolderTree that refuse the folder as a whole (its
+    // path, a link at the top that resolves elsewhere), without removing
+    // anything: 0, or the code after the same message RemoveFolderTree shows.
+    int CheckRemovable(LPCSTR path);
+    // Deletes one file as itself: a link goes and its target stays. Shows
+    // nothing; 0, the error code, or 1921 when the file opens as something
+    // outside its folder (a link the platform cannot remove as itself).
+    int DeleteFileItself(LPCSTR path);
+
     // The same rule as the free function AppendBackslash.
     void AppendBackslash(CString& path);
 

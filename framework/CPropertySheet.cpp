@@ -113,6 +113,35 @@ void CPropertySheet::SetFinishText(LPCSTR pszText)
     ::SendMessageA(m_hWnd, PSM_SETFINISHTEXTA, 0, reinterpret_cast<LPARAM>(pszText));
 }
 
+// The platform's wizard buttons: Back, Next, Finish, Cancel.
+static const int kWizardButtonIds[] = { 0x3023, 0x3024, 0x3025, IDCANCEL };
+
+CPropertySheet::ButtonState CPropertySheet::DisableWizardButtons()
+{
+    ButtonState state = { 0, ::GetFocus() };
+    for (int i = 0; i < 4; ++i) {
+        HWND hButton = ::GetDlgItem(m_hWnd, kWizardButtonIds[i]);
+        if (hButton && ::IsWindowEnabled(hButton)) {
+            state.dwEnabled |= 1u << i;
+            ::EnableWindow(hButton, FALSE);
+        }
+    }
+    return state;
+}
+
+void CPropertySheet::RestoreWizardButtons(const ButtonState& state)
+{
+    for (int i = 0; i < 4; ++i) {
+        HWND hButton = ::GetDlgItem(m_hWnd, kWizardButtonIds[i]);
+        if (hButton && (state.dwEnabled & (1u << i)))
+            ::EnableWindow(hButton, TRUE);
+    }
+    // A disabled button loses the focus; give it back so that the keyboard
+    // still reaches the wizard.
+    if (state.hFocus && ::IsWindow(state.hFocus) && ::IsWindowEnabled(state.hFocus) && !::GetFocus())
+        ::SetFocus(state.hFocus);
+}
+
 void CPropertySheet::AttachSheetWindow(HWND hWnd, HWND hFirstPage)
 {
     BindToWindow(hWnd);

@@ -31,6 +31,14 @@ public:
     // PSWIZB_* flags for the wizard buttons.
     void SetWizardButtons(DWORD dwFlags);
     void SetFinishText(LPCSTR pszText);
+    // Disables Back, Next, Finish and Cancel while a page works, and returns
+    // which of them were enabled (and where the focus was) for the restore.
+    struct ButtonState {
+        DWORD dwEnabled;
+        HWND hFocus;
+    };
+    ButtonState DisableWizardButtons();
+    void RestoreWizardButtons(const ButtonState& state);
 
     // Called by the first page created: binds the platform's sheet window and
     // makes room for the pages.

@@ -11,6 +11,8 @@
 // The settings file's name as the commit creates it.
 static const char kIniName[] = "tavro.ini";
 static const char kCoreCopyName[] = "TavroCre.Exe";
+static const char kOverwriteQuestion[] =
+    "同じファイル名の別のプログラムが既に登録されています．\n上書きしますか？";
 
 static void AppendName(CString& path, LPCSTR pszName)
 {
@@ -85,6 +87,14 @@ static BOOL IsFolder(LPCSTR path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+static void ClearReadOnly(LPCSTR path)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+        (attributes & FILE_ATTRIBUTE_READONLY))
+        SetFileAttributesA(path, attributes & ~FILE_ATTRIBUTE_READONLY);
+}
+
 static BOOL IsTooLong(const CString& path)
 {
     return path.GetLength() >= MAX_PATH;
@@ -94,7 +104,8 @@ CEntryPage::CEntryPage()
     : CPropertyPage(IDD_ENTRYPAGE),
       m_pSheet(NULL),
       m_hPreviewIcon(NULL),
-      m_bStartup(FALSE)
+      m_bStartup(FALSE),
+      m_bWorking(FALSE)
 {
 }
 
@@ -153,21 +164,44 @@ void CEntryPage::OnDestroy()
 
 LRESULT CEntryPage::OnWizardNext()
 {
+    // The removal dispatches window messages so that the wizard keeps
+    // painting; a Next that arrives meanwhile must not start a second run.
+    if (m_bWorking)
+        return -1;
     UpdateData(TRUE);
+    m_bWorking = TRUE;
+    CPropertySheet::ButtonState buttons = m_pSheet->DisableWizardButtons();
     int result = m_pSheet->m_nMode == RegistDelete ? RemoveEntry() : CommitEntry();
+    m_pSheet->RestoreWizardButtons(buttons);
+    m_bWorking = FALSE;
     if (result != 0)
         return -1;
     return CPropertyPage::OnWizardNext();
 }
 
+LRESULT CEntryPage::OnWizardBack()
+{
+    return m_bWorking ? -1 : CPropertyPage::OnWizardBack();
+}
+
+BOOL CEntryPage::OnQueryCancel()
+{
+    return !m_bWorking && CPropertyPage::OnQueryCancel();
+}
+
 BOOL CEntryPage::ConfirmOverwrite(LPCSTR pszIniPath)
 {
     const CRegistEntry& entry = m_pSheet->m_entry;
-    // Editing rewrites the entry's own file: nothing else is overwritten.
-    if (m_pSheet->m_nMode == RegistEdit && lstrcmpiA(entry.m_strIniPath, pszIniPath) == 0)
-        return TRUE;
     if (!FileExists(pszIniPath))
         return TRUE;
+    if (m_pSheet->m_nMode == RegistEdit) {
+        // Editing rewrites the folder the entry was listed from without a
+        // word; any other folder (the entry was copied or renamed) holds
+        // another registration, whatever program it names.
+        if (lstrcmpiA(entry.m_strIniPath, pszIniPath) == 0)
+            return TRUE;
+        return AfxMessageBox(kOverwriteQuestion, MB_YESNO, 0) == IDYES;
+    }
     CRegistEntry existing;
     existing.m_strIniPath = pszIniPath;
     m_pSheet->LoadEntry(&existing);
@@ -175,8 +209,7 @@ BOOL CEntryPage::ConfirmOverwrite(LPCSTR pszIniPath)
     // second one would silently replace the first.
     if (existing.m_strProgram.IsEmpty() || lstrcmpiA(existing.m_strProgram, m_strProgram) == 0)
         return TRUE;
-    return AfxMessageBox("同じファイル名の別のプログラムが既に登録されています．\n上書きしますか？",
-                         MB_YESNO, 0) == IDYES;
+    return AfxMessageBox(kOverwriteQuestion, MB_YESNO, 0) == IDYES;
 }
 
 int CEntryPage::CommitEntry()
@@ -202,11 +235,13 @@ int CEntryPage::CommitEntry()
         AfxMessageBox("設定ファイルに書き込めません．", MB_OK, 0);
         return ResultRefused;
     }
-    // Nothing starts the copy; it is kept beside each registration all the same.
-    if (paths.bCopy && !CopyFileA(paths.copySource, paths.copyTarget, FALSE)) {
-        int code = static_cast<int>(GetLastError());
-        AfxMessageBox("TavroCre.Exe がコピー出来ません．", MB_OK, 0);
-        return code != 0 ? code : ResultRefused;
+    // Nothing starts the copy, so its result is not examined. A copy that
+    // came read-only (from a tool folder copied off read-only media) could
+    // be neither overwritten by the next commit nor deleted with the entry.
+    if (paths.bCopy) {
+        ClearReadOnly(paths.copyTarget);
+        CopyFileA(paths.copySource, paths.copyTarget, FALSE);
+        ClearReadOnly(paths.copyTarget);
     }
 
     result = CResidentLink::Write(paths.linkPath, m_pSheet->m_entry, paths.entryFolder, paths.iniPath);
@@ -287,21 +322,105 @@ int CEntryPage::RemoveEntry()
         AfxMessageBox("この登録のフォルダは削除できません．", MB_OK, 0);
         return ResultRefused;
     }
-    // The Startup shortcut is named after the program's file name; an
-    // entry without one has no Startup shortcut.
-    CString fileName = m_pSheet->GetPathPart(m_strProgram, PathNameExt);
-    if (!fileName.IsEmpty()) {
-        CString linkPath = CResidentLink::StartupFolder();
-        if (linkPath.IsEmpty())
-            return ResultRefused;
-        AppendName(linkPath, fileName + ".lnk");
-        if (!IsTooLong(linkPath) && FileExists(linkPath) && !DeleteFileA(linkPath)) {
-            int code = static_cast<int>(GetLastError());
-            CString text;
-            text.Format("スタートアップのショートカットが削除出来ません. Error = %d", code);
-            AfxMessageBox(text, MB_OK, 0);
-            return code != 0 ? code : ResultRefused;
-        }
-    }
+    // Every check that can refuse runs before the first change, so that a
+    // refusal leaves the Startup shortcut and the folder as they were.
+    CFolderUtil util;
+    int result = util.CheckRemovable(folder);
+    if (result != 0)
+        return result;   // reported
+    CString linkPath;
+    result = FindStartupLink(linkPath);
+    if (result == 0)
+        result = CheckStartupLinkReadable(linkPath);
+    if (result != 0)
+        return result;
+    if (!ConfirmForeignFolder(folder))
+        return ResultRefused;
+    result = RemoveOwnStartupLink(linkPath);
+    if (result != 0)
+        return result;
     return RemoveFolderTree(folder);
+}
+
+BOOL CEntryPage::ConfirmForeignFolder(const CString& folder)
+{
+    // Every subfolder of the tool's folder is listed: beside the tool there
+    // may be folders of the user's own that no settings file describes.
+    CRegistEntry onDisk;
+    onDisk.m_strIniPath = m_pSheet->m_entry.m_strIniPath;
+    m_pSheet->LoadEntry(&onDisk);
+    if (!onDisk.m_strProgram.IsEmpty())
+        return TRUE;
+    CString text;
+    text.Format("このフォルダはTavroの登録ではない可能性があります．\n%s\nフォルダごと削除しますか？",
+                folder.GetString());
+    return AfxMessageBox(text, MB_YESNO | MB_DEFBUTTON2, 0) == IDYES;
+}
+
+int CEntryPage::FindStartupLink(CString& linkPath)
+{
+    linkPath = "";
+    // The Startup shortcut is named after the program's file name; an entry
+    // without one has no Startup shortcut.
+    CString fileName = m_pSheet->GetPathPart(m_strProgram, PathNameExt);
+    if (fileName.IsEmpty())
+        return 0;
+    CString startup;
+    int lookup = CResidentLink::LocateStartupFolder(startup);
+    // A Startup folder that does not exist holds no shortcut to remove.
+    if (lookup == ERROR_FILE_NOT_FOUND || lookup == ERROR_PATH_NOT_FOUND)
+        return 0;
+    if (lookup != 0) {
+        CString text;
+        text.Format("スタートアップフォルダの場所が取得出来ません. Error = %d", lookup);
+        AfxMessageBox(text, MB_OK, 0);
+        return lookup;
+    }
+    AppendName(startup, fileName + ".lnk");
+    // A path that does not fit was never written by a commit.
+    if (!IsTooLong(startup))
+        linkPath = startup;
+    return 0;
+}
+
+static int ReportStartupLinkError(int code)
+{
+    CString text;
+    text.Format("スタートアップのショートカットが削除出来ません. Error = %d", code);
+    AfxMessageBox(text, MB_OK, 0);
+    return code != 0 ? code : CEntryPage::ResultRefused;
+}
+
+int CEntryPage::CheckStartupLinkReadable(const CString& linkPath)
+{
+    if (linkPath.IsEmpty() || !FileExists(linkPath))
+        return 0;
+    // A shortcut that cannot be read (locked) cannot be told to be this
+    // entry's or another's: it is reported, and nothing is removed.
+    HANDLE hFile = CreateFileA(linkPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               NULL, OPEN_EXISTING, 0, NULL);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return ReportStartupLinkError(static_cast<int>(GetLastError()));
+    CloseHandle(hFile);
+    return 0;
+}
+
+int CEntryPage::RemoveOwnStartupLink(const CString& linkPath)
+{
+    if (linkPath.IsEmpty() || !FileExists(linkPath))
+        return 0;
+    // The file name alone does not tell whose it is: a copied or renamed
+    // entry folder shares it with the registration it came from.
+    CString target, arguments;
+    if (!CResidentLink::Read(linkPath, target, arguments) ||
+        lstrcmpiA(arguments, CResidentLink::ArgumentsFor(m_pSheet->m_entry.m_strIniPath)) != 0)
+        return 0;
+    // A link goes as itself. One the platform only opens as its target
+    // (Wine's Unix links) cannot be removed without touching that target,
+    // and stays.
+    CFolderUtil util;
+    int result = util.DeleteFileItself(linkPath);
+    if (result == ERROR_CANT_RESOLVE_FILENAME)
+        return 0;
+    return result != 0 ? ReportStartupLinkError(result) : 0;
 }

@@ -32,8 +32,9 @@ public:
     // Writes the Startup shortcut linkName for the entry folder, starting the
     // resident with pszIniPath; 0 on success, else ResultStartupFailed (reported).
     int CreateStartupLink(LPCSTR pszLinkName, LPCSTR pszEntryFolder, LPCSTR pszIniPath);
-    // Deletes the Startup shortcut and the folder the entry was listed from;
-    // 0 when the registration is gone.
+    // Deletes the entry's own Startup shortcut and the folder the entry was
+    // listed from, asking first when that folder's settings file names no
+    // program; 0 when the registration is gone.
     int RemoveEntry();
 
     CRegistSheet* m_pSheet;
@@ -50,8 +51,13 @@ protected:
     virtual BOOL OnInitDialog();
     // Shows the working entry; the wizard buttons stay as the page before set them.
     virtual BOOL OnSetActive();
-    // Commits or removes; -1 keeps the page after a failure.
+    // Commits or removes; -1 keeps the page after a failure, and while the
+    // work runs (it dispatches messages, so a second Next can arrive).
     virtual LRESULT OnWizardNext();
+    // -1 (stay) while the work runs.
+    virtual LRESULT OnWizardBack();
+    // FALSE (no cancel) while the work runs.
+    virtual BOOL OnQueryCancel();
     virtual void OnDestroy();
 
 private:
@@ -71,6 +77,21 @@ private:
     // FALSE when the entry folder's settings file belongs to another program
     // and the user declines to overwrite it.
     BOOL ConfirmOverwrite(LPCSTR pszIniPath);
+    // TRUE when the folder's settings file names a program, or the user
+    // agrees to remove a folder that may not be a registration at all.
+    BOOL ConfirmForeignFolder(const CString& folder);
+    // The path of this entry's Startup shortcut, or "" when there can be
+    // none; 0, or the error of the Startup folder's lookup (reported).
+    int FindStartupLink(CString& linkPath);
+    // 0 when the shortcut at linkPath can be read or is not there; else the
+    // error that keeps it from being read (reported).
+    int CheckStartupLinkReadable(const CString& linkPath);
+    // Deletes the Startup shortcut when it starts the resident for this
+    // entry's settings file; anyone else's is left as it is.
+    int RemoveOwnStartupLink(const CString& linkPath);
+
+    // A commit or removal is running.
+    BOOL m_bWorking;
 
     CEntryPage(const CEntryPage&);
     CEntryPage& operator=(const CEntryPage&);

@@ -154,3 +154,15 @@ CString CResidentLink::StartupFolder()
     }
     return CString(path);
 }
+
+int CResidentLink::LocateStartupFolder(CString& path)
+{
+    char buffer[MAX_PATH];
+    ZeroMemory(buffer, sizeof(buffer));
+    HRESULT hr = SHGetFolderPathA(NULL, CSIDL_STARTUP | CSIDL_FLAG_DONT_VERIFY, NULL,
+                                  SHGFP_TYPE_CURRENT, buffer);
+    path = SUCCEEDED(hr) ? buffer : "";
+    if (FAILED(hr))
+        return HRESULT_FACILITY(hr) == FACILITY_WIN32 ? HRESULT_CODE(hr) : static_cast<int>(hr);
+    return path.IsEmpty() ? ERROR_PATH_NOT_FOUND : 0;
+}

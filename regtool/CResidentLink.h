@@ -38,4 +38,8 @@ public:
     static CString IconSource(const CRegistEntry& entry);
     // The user's Startup folder; "" when the platform has none.
     static CString StartupFolder();
+    // Where the user's Startup folder is, also when it does not exist: 0,
+    // or the lookup's error (a Win32 code where it carries one; 2 or 3 when
+    // the platform will not name a missing folder).
+    static int LocateStartupFolder(CString& path);
 };

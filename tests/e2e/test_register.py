@@ -196,6 +196,52 @@ class RegisterTest(unittest.TestCase):
         self.assertIsNone(resident.poll(), "the resident of the deleted registration ended")
         tool.quit()
 
+    def delete_line(self, tool, line):
+        """Delete wizard: picks a line, presses Next twice; returns the sheet."""
+        tool.press(1017)
+        sheet = h.wait_until(lambda: self.close_icon_boxes() or tool.wizard(1), 20)
+        page, listbox = wait_page_text(sheet, 1022)
+        h.probe("send", listbox.hwnd, 0x186, line, 0)   # LB_SETCURSEL
+        h.probe("post", page, 0x111, (1 << 16 | 1022), listbox.hwnd)  # LBN_SELCHANGE
+        self.close_icon_boxes(1)
+        self.next_page(sheet, 1023)
+        self.close_icon_boxes(1)
+        h.click_control(sheet.hwnd, NEXT)
+        return sheet
+
+    def close_icon_boxes(self, wait=0):
+        """The empty line of a folder without settings file has no icon."""
+        time.sleep(wait)
+        for box in [b for b, text in h.message_boxes() if text == "アイコンが読み込めません．"]:
+            h.close_box(box)
+
+    def test_delete_takes_only_this_registration(self):
+        own = os.path.join(self.folder, "7zip")   # the user's own folder, listed as an empty line
+        os.makedirs(own)
+        open(os.path.join(own, "7z.dll"), "wb").write(b"MZ\x00\x5c keep")
+        tool = ToolSession(self.folder)
+        self.register(tool, self.add_program("calc.exe"), shots=False)
+        # The user copies the entry folder; the copy names the same program.
+        original = os.path.join(self.folder, "calc.exe")
+        copy = original + " - コピー"
+        shutil.copytree(original, copy)
+        ini = open(os.path.join(copy, "tavro.ini"), "rb").read()
+        open(os.path.join(copy, "tavro.ini"), "wb").write(ini.replace(b"=calc.exe\r", b"=copy\r", 1))
+        sheet = self.delete_line(tool, 0)   # "", "calc.exe", "copy"
+        box, text = h.wait_until(lambda: [b for b in h.message_boxes() if "Tavro" in b[1]], 10)[0]
+        self.assertEqual("このフォルダはTavroの登録ではない可能性があります．\n%s\nフォルダごと削除しますか？"
+                         % h.to_windows(own), text)
+        h.click_control(box.hwnd, 7)   # No
+        time.sleep(1)
+        self.assertEqual({"7z.dll": b"MZ\x00\x5c keep"},
+                         {n: open(os.path.join(own, n), "rb").read() for n in os.listdir(own)})
+        h.click_control(sheet.hwnd, 2)   # Cancel
+        sheet = self.delete_line(tool, 2)
+        wait_page_text(sheet, 1024)
+        self.assertTrue(h.wait_until(lambda: not os.path.exists(copy), 10), "the copy was kept")
+        props = h.read_link(os.path.join(self.startup, "calc.exe.lnk"))
+        self.assertEqual("/INI=" + h.to_windows(os.path.join(original, "tavro.ini")), props.get("arguments"))
+
     def launch_from_tray(self, lnk_unix):
         """Opens the entry shortcut through the shell, as the user or the next
         logon does, and double-clicks the icon of the resident it starts."""

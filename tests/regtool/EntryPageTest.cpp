@@ -17,7 +17,6 @@ const char kOverwrite[] = "同じファイル名の別のプログラムが既�
 const char kNoFolder[] = "サブディレクトリが作成出来ません．";
 const char kNoIni[] = "設定ファイルに書き込めません．";
 const char kNoLink[] = "ショートカットが作成出来ません．";
-const char kNoCopy[] = "TavroCre.Exe がコピー出来ません．";
 const char kNoStartup[] = "スタートアップに登録できませんでした";
 const char kTooLong[] = "ファイルのパスが長すぎます．";
 const char kNoFileName[] = "登録するファイルが指定されていません．";
@@ -298,10 +297,9 @@ TEST_F(EntryPageTest, FailuresKeepThePageAndNextRetriesFromTheStart)
     } cases[] = {
         { "a file where the entry folder goes", kNoFolder, folder, false },
         { "a folder where the settings file goes", kNoIni, ini, false },
-        { "a folder where the copy goes", kNoCopy, copy, true },
         { "a folder where the entry shortcut goes", kNoLink, link, true },
     };
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 3; ++i) {
         SCOPED_TRACE(cases[i].name);
         CleanToolAndStartup();
         ASSERT_TRUE(CopySelfTo(ToolDir() + "TavroCre.Exe"));
@@ -439,6 +437,17 @@ TEST_F(EntryPageTest, EditingAnEntryRewritesItsOwnFilesWithoutAsking)
     CString ini = ToolDir() + "tvbCalc.exe\\tavro.ini";
     EXPECT_EQ("After", IniValue(ini, "dispname"));
     EXPECT_EQ("After", ReadLink(StartupLink("tvbCalc.exe")).description);
+
+    // A copy of the entry folder is another registration: its edit asks first.
+    MakeEntryFolder("tvbCalc.exe - コピー", "A copy", m_program);
+    std::string original = ReadWholeFile(ini);
+    boxes.SetAnswer(IDNO);
+    CRegistSheet copySheet(RegistEdit, NULL);
+    WizardDriver copyWizard(&copySheet);
+    ASSERT_TRUE(copyWizard.Start() && copyWizard.Next() && copyWizard.Next() && copyWizard.Next());
+    EXPECT_EQ(kOverwrite + std::string("\n"), boxes.Texts());
+    EXPECT_EQ(131u, copyWizard.CurrentTemplate());
+    EXPECT_EQ(original, ReadWholeFile(ini));
 }
 
 TEST_F(EntryPageTest, RemovalDeletesTheStartupShortcutAndTheEntryFolderOnly)
@@ -470,19 +479,26 @@ TEST_F(EntryPageTest, RemovalTakesTheFolderTheEntryWasListedFrom)
     CString stray = MakeEntryFolder("tvbStray", "", NULL);
     ASSERT_TRUE(CopySelfTo(stray + "\\junk.bin"));
     MakeEntryFolder("tvbRenamed", "Renamed", m_program);
-    MessageBoxRecorder boxes;
-    Register(Entry(m_program, "Real"), false);
+    MessageBoxRecorder boxes(IDNO);
+    Register(Entry(m_program, "Real"), true);
     // A Startup item named like an entry without file name must survive.
     ASSERT_TRUE(CopySelfTo(StartupDir() + "\\.lnk"));
-    ASSERT_TRUE(CopySelfTo(StartupLink("tvbCalc.exe")));
 
     {
-        // Lines: "" (stray), "Real", "Renamed".
+        // Lines: "" (stray), "Real", "Renamed". The stray folder may be
+        // anything of the user's: it goes only after a question, No first.
         CRegistSheet sheet(RegistDelete, NULL);
         WizardDriver wizard(&sheet);
         ShowRemoval(wizard, 0);
         ASSERT_TRUE(wizard.Next());
+        EXPECT_EQ("このフォルダはTavroの登録ではない可能性があります．\n" + std::string(stray) +
+                      "\nフォルダごと削除しますか？", boxes.LastText());
+        EXPECT_EQ(static_cast<UINT>(MB_YESNO | MB_DEFBUTTON2), boxes.Boxes().back().type);
+        EXPECT_TRUE(PathExists(stray + "\\junk.bin"));
+        boxes.SetAnswer(IDYES);
+        ASSERT_TRUE(wizard.Next());
         EXPECT_EQ(132u, wizard.CurrentTemplate());
+        boxes.Clear();
     }
     EXPECT_FALSE(PathExists(stray));
     EXPECT_TRUE(PathExists(StartupDir() + "\\.lnk"));
@@ -497,8 +513,8 @@ TEST_F(EntryPageTest, RemovalTakesTheFolderTheEntryWasListedFrom)
     }
     EXPECT_FALSE(PathExists(ToolDir() + "tvbRenamed"));
     EXPECT_EQ("Real", IniValue(ToolDir() + "tvbCalc.exe\\tavro.ini", "dispname"));
-    // The Startup shortcut goes by the program's file name.
-    EXPECT_FALSE(PathExists(StartupLink("tvbCalc.exe")));
+    // Named like the copy's, but starting the resident for the original.
+    EXPECT_EQ("Real", ReadLink(StartupLink("tvbCalc.exe")).description);
     // The stray entry has no icon source: the loader's message each time it is shown.
     for (size_t i = 0; i < boxes.Count(); ++i)
         EXPECT_EQ("アイコンが読み込めません．", boxes.Boxes()[i].text);
@@ -575,6 +591,42 @@ TEST_F(EntryPageTest, FilesThatCannotBeDeletedStopTheRemoval)
     ASSERT_TRUE(wizard.Next());
     EXPECT_EQ(132u, wizard.CurrentTemplate());
     EXPECT_FALSE(PathExists(folder));
+}
+
+TEST_F(EntryPageTest, RemovalIgnoresButtonsPressedMeanwhileAndAMissingStartupFolder)
+{
+    MessageBoxRecorder boxes;
+    Register(Entry(m_program, "Calc"), false);
+    for (int i = 0; i < 8; ++i)
+        ASSERT_TRUE(CopySelfTo(ToolDir() + "tvbCalc.exe\\" + CString('f', i + 1)));
+    CRegistSheet sheet(RegistDelete, NULL);
+    WizardDriver wizard(&sheet);
+    ShowRemoval(wizard, 0);
+    // Waiting in the queue, they arrive while the removal dispatches messages.
+    for (int press : { PSBTN_NEXT, PSBTN_BACK, PSBTN_CANCEL })
+        PostMessageA(wizard.Sheet(), PSM_PRESSBUTTON, static_cast<WPARAM>(press), 0);
+    CString startup = StartupDir();
+    ASSERT_TRUE(MoveFileA(startup, startup + ".away"));
+    wizard.Next();
+    MoveFileA(startup + ".away", startup);
+    EXPECT_EQ(132u, wizard.CurrentTemplate());
+    EXPECT_EQ(0u, boxes.Count()) << boxes.Texts();
+    EXPECT_FALSE(PathExists(ToolDir() + "tvbCalc.exe"));
+}
+
+TEST_F(EntryPageTest, TheResidentCopyNeverStopsACommitAndStaysDeletable)
+{
+    CString source = ToolDir() + "TavroCre.Exe";
+    CString copy = ToolDir() + "tvbCalc.exe\\TavroCre.Exe";
+    // A tool folder from read-only media: the copies come read-only too.
+    ASSERT_TRUE(CopySelfTo(source) && SetFileAttributesA(source, FILE_ATTRIBUTE_READONLY));
+    MessageBoxRecorder boxes;
+    Register(Entry(m_program, "Calc"), false);
+    // A copy that cannot be made is not examined.
+    ASSERT_TRUE(DeleteFileA(copy) && CreateDirectoryA(copy, NULL));
+    Register(Entry(m_program, "Calc"), false);
+    SetFileAttributesA(source, FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(0u, boxes.Count()) << boxes.Texts();
 }
 
 TEST_F(EntryPageTest, PreviewIconsAreReleasedWhenReplacedAndWhenThePageGoes)
