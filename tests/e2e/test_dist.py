@@ -61,6 +61,7 @@ def message_texts():
                 signature, body = (code[max(code.rfind("\n}", 0, m.start()), 0):m.start()].split("\n{", 1) + [""])[:2]
                 arg = re.sub(r"\.GetString\(\)$", "", (args + [""] * 3)[shown_by[m.group(1)]])
                 found = re.findall(TEXT, arg) or re.findall(r"\b%s\s*(?:\.Format\s*\(|=|\()\s*(%s)" % (re.escape(arg), TEXT), body)
+                found = found or re.findall(r"\b%s\[\]\s*=\s*(%s)" % (re.escape(arg), TEXT), code)  # a file's constant
                 ids = [i for i in [arg] + re.findall(r"\b%s\.LoadString\((\w+)" % re.escape(arg), body) if i in strings]
                 params = [p.split()[-1].strip("*&") for p in re.findall(r"\(([^)]*)\)", signature)[-1].split(",") if p.split()]
                 texts.update([literal(t) for t in found] + [strings[i] for i in ids])
