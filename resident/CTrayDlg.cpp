@@ -3,6 +3,7 @@
 #include "CMenu.h"
 #include "CRegistEntry.h"
 #include "CWinApp.h"
+#include "PathUtil.h"
 #include "resource.h"
 
 #include <climits>
@@ -157,7 +158,7 @@ int CTrayDlg::AcquireIcon()
     if (m_bOrgIcon && !m_strIconPath.IsEmpty()) {
         // The chosen icon file failed: the user asked for that icon, so the
         // program's own is not taken as a silent substitute.
-        HICON hIcon = ExtractIconA(hInstance, m_strIconPath, 0);
+        HICON hIcon = ExtractIconA(hInstance, GetNativeViewPath(m_strIconPath), 0);
         if (IsExtractedIcon(hIcon)) {
             m_hTrayIcon = hIcon;
             return 0;
@@ -166,7 +167,7 @@ int CTrayDlg::AcquireIcon()
         m_hTrayIcon = m_hDefaultIcon;
         return 1;
     }
-    HICON hIcon = ExtractIconA(hInstance, m_strProgram, 0);
+    HICON hIcon = ExtractIconA(hInstance, GetNativeViewPath(m_strProgram), 0);
     if (IsExtractedIcon(hIcon)) {
         m_hTrayIcon = hIcon;
         return 0;
@@ -334,7 +335,9 @@ int CTrayDlg::LaunchProgram()
         // An empty file would make the shell open the work folder instead.
         m_nLaunchResult = SE_ERR_FNF;
     } else {
-        HINSTANCE hResult = ShellExecuteA(m_hWnd, "open", m_strProgram, m_strCmdLine,
+        // Started through the path a 64-bit program would use: the user chose
+        // that file, not its 32-bit twin in SysWOW64.
+        HINSTANCE hResult = ShellExecuteA(m_hWnd, "open", GetNativeViewPath(m_strProgram), m_strCmdLine,
                                           m_strWorkDir, SW_SHOWNORMAL);
         // The result is a code, not a handle: 0 to 32 are failures, anything
         // else (read unsigned, as the shell defines it) a success, kept within an int.
