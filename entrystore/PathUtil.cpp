@@ -91,7 +91,9 @@ CString GetNativeViewPath(LPCSTR path)
     AppendBackslash(native);
     native += "Sysnative";
     native += path + n;
-    return native.GetLength() < MAX_PATH ? native : result;
+    if (native.GetLength() >= MAX_PATH || GetFileAttributesA(native) == INVALID_FILE_ATTRIBUTES)
+        return result;
+    return native;
 }
 
 BOOL FileExists(LPCSTR path)
