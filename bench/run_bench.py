@@ -127,6 +127,48 @@ def tray_run(desktop, launcher, exe, tail, quit_command, tick_file=None, icon_ti
             "own_tick_after_add": (own - added) if own is not None else None, "modules": modules}
 
 
+def tray_rows(desktop, subfolder, reps):
+    """Start and memory rows of the resident in C:\\TavroBench\\<subfolder>
+    against the BareTray and the launcher beside it (one build)."""
+    where = "C:\\TavroBench" + ("\\" + subfolder if subfolder else "")
+    label = subfolder + " " if subfolder else ""
+    launcher = where + "\\bench_launcher.exe"
+    bare = (where + "\\BareTray.exe", where + "\\tick.txt", 0, drive_c("TavroBench", subfolder, "tick.txt"))
+    resident = (where + "\\TavroCore.Exe", "/INI=C:\\TavroBench\\entry\\tavro.ini", ID_APP_QUIT, None)
+    # Warm-up: the desktop's notification area must be up before the first
+    # icon can be added; the first runs also fill the caches.
+    for attempt in range(10):
+        time.sleep(1.0)
+        try:
+            tray_run(desktop, launcher, *bare, icon_timeout=5.0)
+            break
+        except RuntimeError:
+            if attempt == 9:
+                raise
+    tray_run(desktop, launcher, *resident)
+    runs = {"bare": [], "resident": []}
+    for rep in range(reps):
+        order = [("bare", bare), ("resident", resident)]
+        for kind, launch_args in (order if rep % 2 == 0 else order[::-1]):
+            runs[kind].append(tray_run(desktop, launcher, *launch_args))
+            print("  %stray %-8s %s" % (label, kind, {k: v for k, v in runs[kind][-1].items() if k != "modules"}),
+                  flush=True)
+    lag = [r["own_tick_after_add"] for r in runs["bare"]]
+    extra = [m for m in runs["resident"][-1]["modules"] if m not in runs["bare"][-1]["modules"]]
+    return [
+        row(label + "resident start until its tray icon", "ms", [r["start_ms"] for r in runs["resident"]],
+            [r["start_ms"] for r in runs["bare"]], 1.25,
+            "icon time from explorer's +systray trace; BareTray's own GetTickCount after NIM_ADD "
+            "came %d..%d ms after the traced time (same clock)" % (min(lag), max(lag))),
+        row(label + "resident private bytes, idle", "bytes", [r["private"] for r in runs["resident"]],
+            [r["private"] for r in runs["bare"]], 1.25,
+            "PagefileUsage: Wine reports PrivateUsage as 0 for another process; "
+            "modules the resident loads beyond BareTray's: %s" % (", ".join(extra) or "none")),
+        row(label + "resident working set, idle", "bytes", [r["workingset"] for r in runs["resident"]],
+            [r["workingset"] for r in runs["bare"]], 1.25),
+    ]
+
+
 # ---- the table ---------------------------------------------------------------
 
 def median(values):
@@ -149,14 +191,14 @@ def fmt(value, unit):
 def print_table(rows, size_info, platform):
     print()
     print("Tavro benchmarks - %s" % platform)
-    print("%-40s %14s %14s %7s %6s  %s" % ("figure", "Tavro", "bare minimum", "ratio", "goal", ""))
+    print("%-46s %14s %14s %7s %6s  %s" % ("figure", "Tavro", "bare minimum", "ratio", "goal", ""))
     for r in rows:
-        print("%-40s %14s %14s %7.2f %6.2f  %s" % (
+        print("%-46s %14s %14s %7.2f %6.2f  %s" % (
             "%s (%s)" % (r["name"], r["unit"]), fmt(r["product"], r["unit"]), fmt(r["baseline"], r["unit"]),
             r["ratio"], r["goal"], "ok" if r["met"] else "MISSED"))
     for name, s in size_info.items():
         ratio = s["bytes"] / s["goal"]
-        print("%-40s %14s %14s %7.2f %6.2f  %s" % (
+        print("%-46s %14s %14s %7.2f %6.2f  %s" % (
             "i686 %s, stripped (bytes)" % name, "{:,}".format(s["bytes"]), "goal {:,}".format(s["goal"]),
             ratio, 1.0, "ok" if ratio <= 1.0 else "MISSED"))
         print("    imports: %s" % ", ".join(s["imports"]))
@@ -169,6 +211,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--bench-build", required=True, help="x86_64 build tree with TAVRO_BENCH")
     parser.add_argument("--i686-bin", required=True)
+    parser.add_argument("--i686-bench", help="i686 build tree with TAVRO_BENCH, where 32-bit code runs")
     parser.add_argument("--reps", type=int, default=7)
     parser.add_argument("--out", required=True)
     args = parser.parse_args()
@@ -180,47 +223,22 @@ def main():
     for name in ("BareTray.exe", "bench_launcher.exe", "bench_remove.exe"):
         shutil.copy2(os.path.join(bench_bin, name), work)
     shutil.copy2(os.path.join(args.bench_build, "bin", "TavroCore.Exe"), work)
-    launcher = "C:\\TavroBench\\bench_launcher.exe"
     rows = []
 
-    # 1, 2: the resident against BareTray, started alternately.
+    # 1, 2: the resident against BareTray, started alternately; for the i686
+    # product too where it runs, each against BareTray of its own build.
     os.makedirs(os.path.join(work, "entry"))
     with open(os.path.join(work, "entry", "tavro.ini"), "wb") as f:
         f.write("[data]\r\ndispname=ベンチ\r\nprogram=C:\\windows\\system32\\notepad.exe\r\ncmdline=\r\n"
                 "workdir=\r\niconpath=\r\norgicon=0\r\n".encode("cp932"))
     desktop = Desktop(os.path.join(args.bench_build, "bench-explorer.log"))
-    bare = ("C:\\TavroBench\\BareTray.exe", "C:\\TavroBench\\tick.txt", 0, os.path.join(work, "tick.txt"))
-    resident = ("C:\\TavroBench\\TavroCore.Exe", "/INI=C:\\TavroBench\\entry\\tavro.ini", ID_APP_QUIT, None)
-    # Warm-up: the desktop's notification area must be up before the first
-    # icon can be added; the first runs also fill the caches.
-    for attempt in range(10):
-        time.sleep(1.0)
-        try:
-            tray_run(desktop, launcher, *bare, icon_timeout=5.0)
-            break
-        except RuntimeError:
-            if attempt == 9:
-                raise
-    tray_run(desktop, launcher, *resident)
-    runs = {"bare": [], "resident": []}
-    for rep in range(args.reps):
-        order = [("bare", bare), ("resident", resident)]
-        for kind, launch_args in (order if rep % 2 == 0 else order[::-1]):
-            runs[kind].append(tray_run(desktop, launcher, *launch_args))
-            print("  tray %-8s %s" % (kind, {k: v for k, v in runs[kind][-1].items() if k != "modules"}),
-                  flush=True)
-    lag = [r["own_tick_after_add"] for r in runs["bare"]]
-    rows.append(row("resident start until its tray icon", "ms", [r["start_ms"] for r in runs["resident"]],
-                    [r["start_ms"] for r in runs["bare"]], 1.25,
-                    "icon time from explorer's +systray trace; BareTray's own GetTickCount after NIM_ADD "
-                    "came %d..%d ms after the traced time (same clock)" % (min(lag), max(lag))))
-    extra = [m for m in runs["resident"][-1]["modules"] if m not in runs["bare"][-1]["modules"]]
-    rows.append(row("resident private bytes, idle", "bytes", [r["private"] for r in runs["resident"]],
-                    [r["private"] for r in runs["bare"]], 1.25,
-                    "PagefileUsage: Wine reports PrivateUsage as 0 for another process; "
-                    "modules the resident loads beyond BareTray's: %s" % (", ".join(extra) or "none")))
-    rows.append(row("resident working set, idle", "bytes", [r["workingset"] for r in runs["resident"]],
-                    [r["workingset"] for r in runs["bare"]], 1.25))
+    rows.extend(tray_rows(desktop, "", args.reps))
+    if args.i686_bench:
+        os.makedirs(os.path.join(work, "i686"))
+        for name in ("BareTray.exe", "bench_launcher.exe"):
+            shutil.copy2(os.path.join(args.i686_bench, "bench", name), os.path.join(work, "i686"))
+        shutil.copy2(os.path.join(args.i686_bin, "TavroCore.Exe"), os.path.join(work, "i686"))
+        rows.extend(tray_rows(desktop, "i686", args.reps))
 
     # 3: the entry list beside the list program.
     list_dir = os.path.join(work, "list")
@@ -278,8 +296,10 @@ def main():
                                                per_item("phase_finalpath") - per_item("phase_open"),
                                                per_item("phase_peek"))))
 
-    platform = ("x86_64 build (MinSizeRel, same options as the product) under Wine %s on Xvfb; "
-                "the i686 product cannot run here" % run(["--version"]).strip().replace("wine-", ""))
+    platform = ("x86_64 build (MinSizeRel, same options as the product) under Wine %s on Xvfb; %s"
+                % (run(["--version"]).strip().replace("wine-", ""),
+                   "rows marked i686: the shipped i686 resident against BareTray built for i686"
+                   if args.i686_bench else "the i686 product cannot run here"))
     size_info = sizes(args.i686_bin)
     print_table(rows, size_info, platform)
     with open(args.out, "w") as f:

@@ -62,9 +62,42 @@ CString GetModuleDir()
     return dir;
 }
 
+static BOOL IsWow64()
+{
+    BOOL bWow64 = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &bWow64) && bWow64;
+}
+
+CString GetNativeViewPath(LPCSTR path)
+{
+    CString result(path);
+    if (!IsWow64())
+        return result;
+    char szSystem[MAX_PATH] = {0};
+    char szWindows[MAX_PATH] = {0};
+    UINT nSystem = GetSystemDirectoryA(szSystem, MAX_PATH);
+    UINT nWindows = GetSystemWindowsDirectoryA(szWindows, MAX_PATH);
+    if (nSystem == 0 || nSystem >= MAX_PATH || nWindows == 0 || nWindows >= MAX_PATH)
+        return result;
+    // The system folder's path is plain ASCII: when the path's first bytes
+    // match it, the byte after them starts a character of its own.
+    int n = static_cast<int>(nSystem);
+    if (result.GetLength() < n || (path[n] != '\0' && path[n] != '\\'))
+        return result;
+    if (lstrcmpiA(CString(path, n), szSystem) != 0)
+        return result;
+    CString native(szWindows);
+    AppendBackslash(native);
+    native += "Sysnative";
+    native += path + n;
+    if (native.GetLength() >= MAX_PATH || GetFileAttributesA(native) == INVALID_FILE_ATTRIBUTES)
+        return result;
+    return native;
+}
+
 BOOL FileExists(LPCSTR path)
 {
-    CString pattern(path);
+    CString pattern(GetNativeViewPath(path));
     if (pattern.GetLength() >= MAX_PATH)
         return FALSE;
     struct _finddata_t data;

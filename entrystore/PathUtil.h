@@ -31,6 +31,17 @@ CString GetModuleDir();
 // 260 bytes or more.
 BOOL FileExists(LPCSTR path);
 
+// The path through which this program reaches the file a 64-bit program
+// reaches by the same path. A 32-bit program on 64-bit Windows sees the system
+// folder (C:\Windows\System32) redirected to its 32-bit twin (SysWOW64), where
+// a 64-bit program the user chose may be missing; the alias Sysnative leads it
+// to the real folder. When the file is not there (a 32-bit program that only
+// the redirection finds), the path stays as it is. Every other path, and every
+// path in a 64-bit program, comes back unchanged; so does one that the alias
+// would bring to 260 bytes. For file access only: what the tool stores stays
+// as the user gave it.
+CString GetNativeViewPath(LPCSTR path);
+
 // Creates a folder and every missing folder above it (CFolderUtil::CreateFolderTree).
 // 0 on success, -2 for a path under 3 bytes, else the Win32 error code.
 int CreateFolderTree(LPCSTR path);

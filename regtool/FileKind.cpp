@@ -1,6 +1,7 @@
 #include "FileKind.h"
 #include "AfxMessageBox.h"
 #include "CWinApp.h"
+#include "PathUtil.h"
 
 #include <cstring>
 #include <objbase.h>
@@ -170,7 +171,7 @@ HICON LoadFileIcon(LPCSTR pszPath)
 {
     HICON hIcon = NULL;
     if (FitsPathBuffer(pszPath))
-        hIcon = ExtractIconA(AfxGetInstanceHandle(), pszPath, 0);
+        hIcon = ExtractIconA(AfxGetInstanceHandle(), GetNativeViewPath(pszPath), 0);
     // NULL: no icon in the file or unreadable; 1: not a program, library or icon file.
     if (hIcon != NULL && reinterpret_cast<UINT_PTR>(hIcon) != 1)
         return hIcon;

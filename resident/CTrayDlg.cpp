@@ -3,6 +3,7 @@
 #include "CMenu.h"
 #include "CRegistEntry.h"
 #include "CWinApp.h"
+#include "PathUtil.h"
 #include "resource.h"
 
 #include <climits>
@@ -153,7 +154,7 @@ void CTrayDlg::OnDestroy()
 static HICON ExtractSmallIcon(LPCSTR pszPath)
 {
     HICON hSmall = NULL;
-    UINT nCount = ExtractIconExA(pszPath, 0, NULL, &hSmall, 1);
+    UINT nCount = ExtractIconExA(GetNativeViewPath(pszPath), 0, NULL, &hSmall, 1);
     if (nCount == 0 || nCount == UINT_MAX)
         return NULL;
     return hSmall;
@@ -347,7 +348,9 @@ int CTrayDlg::LaunchProgram()
         // An empty file would make the shell open the work folder instead.
         m_nLaunchResult = SE_ERR_FNF;
     } else {
-        HINSTANCE hResult = ShellExecuteA(m_hWnd, "open", m_strProgram, m_strCmdLine,
+        // Started through the path a 64-bit program would use: the user chose
+        // that file, not its 32-bit twin in SysWOW64.
+        HINSTANCE hResult = ShellExecuteA(m_hWnd, "open", GetNativeViewPath(m_strProgram), m_strCmdLine,
                                           m_strWorkDir, SW_SHOWNORMAL);
         // The result is a code, not a handle: 0 to 32 are failures, anything
         // else (read unsigned, as the shell defines it) a success, kept within an int.

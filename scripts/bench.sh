@@ -2,8 +2,9 @@
 # Benchmarks: builds the product (i686, for its sizes) and the same sources
 # with the product's options for x86_64 plus the bench programs, then measures
 # under 64-bit Wine on its own Xvfb in a throwaway prefix, in the virtual
-# desktop "shell". Prints one table; writes <build>/bench/results.json.
-# Not part of the tests. Options: BENCH_REPS (default 7).
+# desktop "shell"; where 32-bit code runs, the i686 resident as well. Prints
+# one table; writes <build>/bench/results.json. Not part of the tests.
+# Options: BENCH_REPS (default 7).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${TAVRO_BUILD_DIR:-$root/build}
@@ -14,6 +15,17 @@ cmake -S "$root" -B "$build/x86_64-bench" \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-x86_64.cmake" \
     -DCMAKE_BUILD_TYPE=MinSizeRel -DTAVRO_TESTS=OFF -DTAVRO_SMALL=ON -DTAVRO_BENCH=ON >/dev/null
 cmake --build "$build/x86_64-bench" -j "$jobs"
+
+# Where 32-bit code runs, the shipped i686 resident is measured too, against
+# BareTray built for i686 and watched by an i686 launcher.
+i686_bench=()
+if bash "$root/scripts/runs-i386.sh"; then
+    cmake -S "$root" -B "$build/i686-bench" \
+        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686.cmake" \
+        -DCMAKE_BUILD_TYPE=MinSizeRel -DTAVRO_TESTS=OFF -DTAVRO_SMALL=ON -DTAVRO_BENCH=ON >/dev/null
+    cmake --build "$build/i686-bench" -j "$jobs" --target BareTray bench_launcher
+    i686_bench=(--i686-bench "$build/i686-bench")
+fi
 
 # shellcheck source=wine-env.sh
 source "$root/scripts/wine-env.sh"
@@ -29,4 +41,4 @@ tavro_require_cp932
 
 mkdir -p "$build/bench"
 python3 "$root/bench/run_bench.py" --bench-build "$build/x86_64-bench" --i686-bin "$build/i686/bin" \
-    --reps "${BENCH_REPS:-7}" --out "$build/bench/results.json"
+    "${i686_bench[@]}" --reps "${BENCH_REPS:-7}" --out "$build/bench/results.json"

@@ -24,9 +24,31 @@ def parse_args():
     parser.add_argument("--probe", required=True)
     parser.add_argument("--recorder", required=True)
     parser.add_argument("--artifacts", required=True)
+    parser.add_argument("--release", action="store_true",
+                        help="test the shipped i686 programs of the release zip instead of --bin")
     ARGS, rest = parser.parse_known_args()
     os.makedirs(ARGS.artifacts, exist_ok=True)
+    ARGS.build_bin = ARGS.bin
+    if ARGS.release:
+        ARGS.bin = unpack_release()
     return [sys.argv[0]] + rest
+
+
+def unpack_release():
+    """The release zip unpacked afresh as a user would; its Tavro folder then
+    stands for --bin, so every test starts the shipped 32-bit programs."""
+    product, _ = dist_zips()
+    dest = os.path.join(ARGS.artifacts, "release")
+    shutil.rmtree(dest, ignore_errors=True)
+    unpack(product, dest)
+    folder = os.path.join(dest, "Tavro")
+    for name in ("Tavro.exe", "TavroCore.Exe"):
+        with open(os.path.join(folder, name), "rb") as f:
+            if pe_machine(f.read()) != 0x14C:
+                print("FATAL: %s of %s is no i386 program" % (name, product))
+                sys.exit(2)
+    print("programs under test: the i686 release %s, unpacked into %s" % (product, folder))
+    return folder
 
 
 def run_tests():
@@ -403,11 +425,18 @@ TEST_ZIP = "Tavro-2.00-x64-testonly.zip"
 
 def dist_zips():
     """(product zip, test zip) as scripts/build.sh packs them: the i686 release in
-    <build>/dist, its x86_64 twin in <build>/x86_64/dist (ARGS.bin is <build>/x86_64/bin).
+    <build>/dist, its x86_64 twin in <build>/x86_64/dist (--bin is <build>/x86_64/bin).
     TAVRO_DIST_DIR names another folder for the release."""
-    x86_64 = os.path.dirname(os.path.abspath(ARGS.bin))
+    x86_64 = os.path.dirname(os.path.abspath(ARGS.build_bin))
     product_dir = os.environ.get("TAVRO_DIST_DIR") or os.path.join(os.path.dirname(x86_64), "dist")
     return os.path.join(product_dir, PRODUCT_ZIP), os.path.join(x86_64, "dist", TEST_ZIP)
+
+
+def tested_zip():
+    """The package whose programs this run starts: the release itself with
+    --release, else its x86_64 twin."""
+    product, twin = dist_zips()
+    return product if ARGS.release else twin
 
 
 def pe_machine(data):

@@ -1,8 +1,8 @@
 """The release as a Windows user gets it: the zip's contents, and the package
 unpacked into drive C: of the test prefix, started from there, a program
 registered with the wizard, its tray icon opened from the entry shortcut and a
-double click on it. The i686 product cannot run here, so the run uses the x86_64
-twin that scripts/dist.sh packs the same way."""
+double click on it. The run with --release uses the i686 release itself; the
+other run uses the x86_64 twin that scripts/dist.sh packs the same way."""
 
 import ast
 import glob
@@ -201,7 +201,7 @@ class PackageTest(unittest.TestCase):
 
 
 class UnpackedTest(unittest.TestCase):
-    """The test twin unpacked as a user would, and used."""
+    """The package under test unpacked as a user would, and used."""
 
     def setUp(self):
         self.place = os.path.join(h.prefix_drive_c(), "Downloads")
@@ -216,8 +216,7 @@ class UnpackedTest(unittest.TestCase):
         time.sleep(0.5)
 
     def test_unpacked_folder_registers_shows_the_icon_and_launches(self):
-        _, twin = h.dist_zips()
-        h.unpack(twin, self.place)
+        h.unpack(h.tested_zip(), self.place)
         folder = os.path.join(self.place, "Tavro")
         self.assertEqual(sorted(n[len("Tavro/"):] for n in SHIPPED[1:]), sorted(os.listdir(folder)))
 

@@ -123,6 +123,23 @@ class ResidentTest(unittest.TestCase):
         h.close_box(box)
 
 
+    def test_program_only_in_the_system_folder_shows_its_icon_and_starts(self):
+        # A 64-bit program in System32 alone: a 32-bit resident reaches it
+        # through Sysnative, not the SysWOW64 folder it would be redirected to.
+        system32 = os.path.join(h.prefix_drive_c(), "windows", "system32")
+        program, log = os.path.join(system32, "tavrorec.exe"), os.path.join(system32, "recorder.log")
+        shutil.copy2(h.ARGS.recorder, program)
+        self.addCleanup(lambda: [os.remove(p) for p in (program, log) if os.path.exists(p)])
+        ini = self.write_ini("tavrorec.exe", "システム", "C:\\windows\\system32\\tavrorec.exe")
+        watcher = h.TrayWatcher()
+        self.start_resident(ini, "system32")
+        pos = watcher.wait_new_icon()
+        self.assertIsNotNone(pos, "no tray icon appeared")
+        self.assertEqual([], h.message_boxes())
+        h.mouse_click(pos[0], pos[1], double=True)
+        self.assertTrue(h.wait_until(lambda: os.path.exists(log), 10), "program not started")
+
+
     def test_two_residents_and_taskbar_restart(self):
         ini = self.write_ini("recorder.exe", "二つ目", h.to_windows(self.program))
         watcher = h.TrayWatcher()
