@@ -30,7 +30,7 @@ I386, AMD64 = 0x14C, 0x8664
 # function that hands a parameter of its own on joins them.
 SHOWN_BY = {"AfxMessageBox": 0, "AfxShowMessageBox": 1, "MessageBoxA": 1, "FatalAppExitA": 1}
 TEXT = r'(?:"(?:[^"\\\n]|\\.)*"\s*)+'        # adjacent literals make one text
-SPEC = r"(%(?:%|[-+ #0]*\d*(?:\.\d+)?(?:ll|l|h|I64)?[diuxXsc]))"
+PLACEHOLDER = r"(%(?:%|[-+ #0]*\d*(?:\.\d+)?(?:ll|l|h|I64)?[diuxXsc]))"
 CODE = re.compile(r"('(?:[^'\\\n]|\\.)*')|%s|//[^\n]*|/\*.*?\*/|([(),])" % TEXT, re.S)
 literal = lambda run: "".join(ast.literal_eval(s) for s in re.findall(r'"(?:[^"\\\n]|\\.)*"', run))
 
@@ -85,7 +85,7 @@ def guide_messages(page):
 def lists_text(entry, text):
     """Whether a guide entry is the format text; a filled-in text may be written out."""
     return re.fullmatch("".join(re.escape(p) if i % 2 == 0 else {"%%": "%"}.get(p, ".+?" if p[-1] in "sc" else r"(?:\d+|\x00)")
-                                for i, p in enumerate(re.split(SPEC, text))), entry, re.S)
+                                for i, p in enumerate(re.split(PLACEHOLDER, text))), entry, re.S)
 
 # What the programs declare to Windows: no elevation or virtualization, the supported
 # systems from Vista to 10/11, themed controls, system DPI awareness.
@@ -162,7 +162,7 @@ class PackageTest(unittest.TestCase):
         _, data = members(h.dist_zips()[0])
         lists, unshown = guide_messages(data["Tavro/TavroHelp.Html"].decode("utf-8")), set(texts)
         for program in ("Tavro.exe", "TavroCore.Exe"):
-            shown = [t for t in texts if all(p.encode("cp932") in data["Tavro/" + program] for p in re.split(SPEC, t)[::2])]
+            shown = [t for t in texts if all(p.encode("cp932") in data["Tavro/" + program] for p in re.split(PLACEHOLDER, t)[::2])]
             listed, unshown = lists.get(program, []), unshown - set(shown)
             print("%s shows %d message texts; its list in the guide, %d" % (program, len(shown), len(listed)))
             self.assertEqual([], [t for t in shown if not any(lists_text(e, t) for e in listed)], program + ": not in the guide")
