@@ -9,18 +9,6 @@
 #include <objbase.h>
 
 static const char kIniName[] = "tavro.ini";
-static const char kResidentName[] = "TavroCore.Exe";
-static const char kIniKeyword[] = "/INI=";
-
-// What the resident would take as its settings path: everything after the
-// first "/INI=", found on a character boundary; "" without the keyword.
-static BOOL GetIniPath(const CString& arguments, CString& iniPath)
-{
-    int pos = arguments.Find(kIniKeyword);
-    iniPath = pos < 0 ? CString() : arguments.Mid(pos + static_cast<int>(sizeof(kIniKeyword) - 1));
-    return pos >= 0;
-}
-
 static CString PathIn(const CString& folder, LPCSTR pszName)
 {
     CString path = folder;
@@ -76,9 +64,9 @@ BOOL CMovedFolderRepair::IsStale(const CString& folderName, const CString& targe
 {
     // An unreadable shortcut gives an empty target and no arguments: not stale.
     CString iniPath = PathIn(m_toolDir + folderName, kIniName);
-    BOOL bOtherResident = lstrcmpiA(GetPathPart(target, PathNameExt), kResidentName) == 0 &&
+    BOOL bOtherResident = lstrcmpiA(GetPathPart(target, PathNameExt), CResidentLink::kResidentName) == 0 &&
                           lstrcmpiA(target, m_residentPath) != 0;
-    BOOL bOtherSettings = GetIniPath(arguments, oldIniPath) && lstrcmpiA(oldIniPath, iniPath) != 0;
+    BOOL bOtherSettings = CResidentLink::IniPathOf(arguments, oldIniPath) && lstrcmpiA(oldIniPath, iniPath) != 0;
     // Without its settings file there is nothing to write a shortcut from:
     // such a folder is no registration to repair.
     return (bOtherResident || bOtherSettings) && FileExists(iniPath);
@@ -125,7 +113,7 @@ BOOL CMovedFolderRepair::RepairStartupLink(const CString& linkPath, const CStrin
     // A Startup shortcut of the same name that names another settings file
     // belongs to another registration (of another tool folder) and stays.
     if (oldIniPath.IsEmpty() || !FileExists(linkPath) || !CResidentLink::Read(linkPath, target, arguments) ||
-        !GetIniPath(arguments, iniPath) || lstrcmpiA(iniPath, oldIniPath) != 0)
+        !CResidentLink::IniPathOf(arguments, iniPath) || lstrcmpiA(iniPath, oldIniPath) != 0)
         return TRUE;
     return CResidentLink::Write(linkPath, entry, entryFolder, entry.m_strIniPath) == 0;
 }

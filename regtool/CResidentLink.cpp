@@ -5,7 +5,8 @@
 #include <objbase.h>
 #include <shlobj.h>
 
-static const char kResidentName[] = "TavroCore.Exe";
+const char CResidentLink::kResidentName[] = "TavroCore.Exe";
+static const char kIniKeyword[] = "/INI=";
 
 // COM for the span of one shortcut operation; the tool has no other use for it.
 class CComScope
@@ -125,8 +126,16 @@ int CResidentLink::ReadEach(const CStringArray& linkPaths, CStringArray& targets
 CString CResidentLink::ArgumentsFor(LPCSTR pszIniPath)
 {
     CString arguments;
-    arguments.Format("/INI=%s", pszIniPath);
+    arguments.Format("%s%s", kIniKeyword, pszIniPath);
     return arguments;
+}
+
+BOOL CResidentLink::IniPathOf(const CString& arguments, CString& iniPath)
+{
+    // No trail byte has the value of '/', so a byte match starts a character.
+    int pos = arguments.Find(kIniKeyword);
+    iniPath = pos < 0 ? CString() : arguments.Mid(pos + static_cast<int>(sizeof(kIniKeyword) - 1));
+    return pos >= 0;
 }
 
 CString CResidentLink::ResidentPath()
