@@ -11,8 +11,6 @@
 // The settings file's name as the commit creates it.
 static const char kIniName[] = "tavro.ini";
 static const char kCoreCopyName[] = "TavroCre.Exe";
-static const char kOverwriteQuestion[] =
-    "同じファイル名の別のプログラムが既に登録されています．\n上書きしますか？";
 
 static void AppendName(CString& path, LPCSTR pszName)
 {
@@ -200,7 +198,7 @@ BOOL CEntryPage::ConfirmOverwrite(LPCSTR pszIniPath)
         // another registration, whatever program it names.
         if (lstrcmpiA(entry.m_strIniPath, pszIniPath) == 0)
             return TRUE;
-        return AfxMessageBox(kOverwriteQuestion, MB_YESNO, 0) == IDYES;
+        return AfxMessageBox(IDS_MSG_OVERWRITE, MB_YESNO, 0) == IDYES;
     }
     CRegistEntry existing;
     existing.m_strIniPath = pszIniPath;
@@ -209,7 +207,7 @@ BOOL CEntryPage::ConfirmOverwrite(LPCSTR pszIniPath)
     // second one would silently replace the first.
     if (existing.m_strProgram.IsEmpty() || lstrcmpiA(existing.m_strProgram, m_strProgram) == 0)
         return TRUE;
-    return AfxMessageBox(kOverwriteQuestion, MB_YESNO, 0) == IDYES;
+    return AfxMessageBox(IDS_MSG_OVERWRITE, MB_YESNO, 0) == IDYES;
 }
 
 int CEntryPage::CommitEntry()
@@ -226,13 +224,13 @@ int CEntryPage::CommitEntry()
     if (result == 0 && !IsFolder(paths.entryFolder))
         result = ERROR_ALREADY_EXISTS;
     if (result != 0) {
-        AfxMessageBox("サブディレクトリが作成出来ません．", MB_OK, 0);
+        AfxMessageBox(IDS_MSG_FOLDER_NOT_CREATED, MB_OK, 0);
         return result;
     }
     // In edit mode this replaces the path the entry was listed under.
     m_pSheet->m_entry.m_strIniPath = paths.iniPath;
     if (!m_pSheet->SaveEntry(&m_pSheet->m_entry)) {
-        AfxMessageBox("設定ファイルに書き込めません．", MB_OK, 0);
+        AfxMessageBox(IDS_MSG_SETTINGS_NOT_WRITTEN, MB_OK, 0);
         return ResultRefused;
     }
     // Nothing starts the copy, so its result is not examined. A copy that
@@ -246,7 +244,7 @@ int CEntryPage::CommitEntry()
 
     result = CResidentLink::Write(paths.linkPath, m_pSheet->m_entry, paths.entryFolder, paths.iniPath);
     if (result != 0) {
-        AfxMessageBox("ショートカットが作成出来ません．", MB_OK, 0);
+        AfxMessageBox(IDS_MSG_SHORTCUT_NOT_CREATED, MB_OK, 0);
         return result;
     }
     if (m_bStartup)
@@ -257,13 +255,13 @@ int CEntryPage::CommitEntry()
 BOOL CEntryPage::BuildCommitPaths(CommitPaths& paths)
 {
     if (IsTooLong(m_strProgram)) {
-        AfxMessageBox("ファイルのパスが長すぎます．", MB_OK, 0);
+        AfxMessageBox(IDS_MSG_PATH_TOO_LONG, MB_OK, 0);
         return FALSE;
     }
     CString fileName = m_pSheet->GetPathPart(m_strProgram, PathNameExt);
     if (fileName.IsEmpty()) {
         // Without a file name the entry would land in the tool's folder itself.
-        AfxMessageBox("登録するファイルが指定されていません．", MB_OK, 0);
+        AfxMessageBox(IDS_MSG_NO_PROGRAM, MB_OK, 0);
         return FALSE;
     }
     // The tool's folder comes back empty when its path does not fit.
@@ -293,7 +291,7 @@ BOOL CEntryPage::BuildCommitPaths(CommitPaths& paths)
         }
     }
     if (bTooLong) {
-        AfxMessageBox("ファイルのパスが長すぎます．", MB_OK, 0);
+        AfxMessageBox(IDS_MSG_PATH_TOO_LONG, MB_OK, 0);
         return FALSE;
     }
     return TRUE;
@@ -309,7 +307,7 @@ int CEntryPage::CreateStartupLink(LPCSTR pszLinkName, LPCSTR pszEntryFolder, LPC
                  CResidentLink::Write(linkPath, m_pSheet->m_entry, pszEntryFolder, pszIniPath) == 0;
     }
     if (!bSaved) {
-        AfxMessageBox("スタートアップに登録できませんでした", MB_OK, 0);
+        AfxMessageBox(IDS_MSG_STARTUP_NOT_CREATED, MB_OK, 0);
         return ResultStartupFailed;
     }
     return 0;
@@ -319,7 +317,7 @@ int CEntryPage::RemoveEntry()
 {
     CString folder;
     if (!GetRemovableFolder(m_pSheet->m_entry.m_strIniPath, GetModuleDir(), folder)) {
-        AfxMessageBox("この登録のフォルダは削除できません．", MB_OK, 0);
+        AfxMessageBox(IDS_MSG_FOLDER_NOT_REMOVABLE, MB_OK, 0);
         return ResultRefused;
     }
     // Every check that can refuse runs before the first change, so that a
@@ -352,8 +350,7 @@ BOOL CEntryPage::ConfirmForeignFolder(const CString& folder)
     if (!onDisk.m_strProgram.IsEmpty())
         return TRUE;
     CString text;
-    text.Format("このフォルダはTavroの登録ではない可能性があります．\n%s\nフォルダごと削除しますか？",
-                folder.GetString());
+    text.Format(IDS_MSG_NOT_A_REGISTRATION, folder.GetString());
     return AfxMessageBox(text, MB_YESNO | MB_DEFBUTTON2, 0) == IDYES;
 }
 
@@ -372,7 +369,7 @@ int CEntryPage::FindStartupLink(CString& linkPath)
         return 0;
     if (lookup != 0) {
         CString text;
-        text.Format("スタートアップフォルダの場所が取得出来ません. Error = %d", lookup);
+        text.Format(IDS_MSG_STARTUP_FOLDER_UNKNOWN, lookup);
         AfxMessageBox(text, MB_OK, 0);
         return lookup;
     }
@@ -386,7 +383,7 @@ int CEntryPage::FindStartupLink(CString& linkPath)
 static int ReportStartupLinkError(int code)
 {
     CString text;
-    text.Format("スタートアップのショートカットが削除出来ません. Error = %d", code);
+    text.Format(IDS_MSG_STARTUP_LINK_NOT_DELETED, code);
     AfxMessageBox(text, MB_OK, 0);
     return code != 0 ? code : CEntryPage::ResultRefused;
 }

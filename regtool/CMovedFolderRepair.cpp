@@ -1,5 +1,6 @@
 #include "CMovedFolderRepair.h"
 #include "AfxMessageBox.h"
+#include "resource.h"
 #include "CFolderUtil.h"
 #include "CRegistEntry.h"
 #include "CResidentLink.h"
@@ -26,8 +27,7 @@ int CMovedFolderRepair::Run()
     if (n == 0)
         return 0;
     CString question;
-    question.Format("Tavroのフォルダが移動されたため、%d件の登録のショートカットが古い場所を指しています．\n"
-                    "新しい場所に合わせて更新しますか？", n);
+    question.Format(IDS_MSG_FOLDER_MOVED, n);
     // No leaves everything as it is; the next start asks again.
     if (AfxMessageBox(question, MB_YESNO, 0) == IDYES)
         RepairStale();
@@ -82,7 +82,7 @@ int CMovedFolderRepair::RepairStale()
     if (SUCCEEDED(hrCom))
         CoUninitialize();
     if (nFailed > 0)
-        AfxMessageBox("ショートカットが作成出来ません．", MB_OK, 0);
+        AfxMessageBox(IDS_MSG_SHORTCUT_NOT_CREATED, MB_OK, 0);
     return nFailed;
 }
 

@@ -28,7 +28,7 @@ public:
     // Runs the file dialog (starting in startDir when given) and takes the
     // chosen path through TakeWidePath. FALSE on cancel or refusal; the
     // message has been shown then.
-    static BOOL BrowseForPath(CWnd* pParent, LPCSTR pszFileName, LPCSTR pszFilter,
+    static BOOL BrowseForPath(CWnd* pParent, LPCSTR pszFileName, UINT nIDFilter,
                               const CString& startDir, CString& path);
     // A path the user gave, in its wide form, into path in the code page.
     // FALSE, after the message, when it is not held exactly by the code page

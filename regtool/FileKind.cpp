@@ -1,5 +1,6 @@
 #include "FileKind.h"
 #include "AfxMessageBox.h"
+#include "resource.h"
 #include "CWinApp.h"
 #include "PathUtil.h"
 
@@ -127,15 +128,11 @@ BOOL ReportFindExecutableError(int nCode)
     if (nCode < 0 || nCode > kLastFailureCode)
         return FALSE;
     if (nCode == kNoAssociationCode) {
-        AfxMessageBox("アプリケーションに関連付けされていないファイルが指定されています．\n"
-                      "プログラムを登録できません",
-                      MB_OK, 0);
+        AfxMessageBox(IDS_MSG_NOT_ASSOCIATED, MB_OK, 0);
         return TRUE;
     }
     CString text;
-    text.Format("Error %d が発生したため、プログラムを登録できません\n"
-                "エラーの説明は附属ドキュメントをご覧ください",
-                nCode);
+    text.Format(IDS_MSG_ASSOCIATION_ERROR, nCode);
     AfxMessageBox(text, MB_OK, 0);
     return TRUE;
 }
@@ -143,7 +140,7 @@ BOOL ReportFindExecutableError(int nCode)
 BOOL CheckRegistrable(LPCSTR pszPath)
 {
     if (!FitsPathBuffer(pszPath)) {
-        AfxMessageBox("ファイルのパスが長すぎます．", MB_OK, 0);
+        AfxMessageBox(IDS_MSG_PATH_TOO_LONG, MB_OK, 0);
         return TRUE;
     }
     // Programs and shortcuts need no lookup; whether the file exists is the
@@ -175,6 +172,6 @@ HICON LoadFileIcon(LPCSTR pszPath)
     // NULL: no icon in the file or unreadable; 1: not a program, library or icon file.
     if (hIcon != NULL && reinterpret_cast<UINT_PTR>(hIcon) != 1)
         return hIcon;
-    AfxMessageBox("アイコンが読み込めません．", MB_OK, 0);
+    AfxMessageBox(IDS_MSG_ICON_NOT_LOADED, MB_OK, 0);
     return CopyErrorIcon();
 }

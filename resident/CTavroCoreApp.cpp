@@ -1,5 +1,6 @@
 #include "CTavroCoreApp.h"
 #include "AfxMessageBox.h"
+#include "resource.h"
 #include "CTrayDlg.h"
 
 static const char kIniKeyword[] = "/INI=";
@@ -26,7 +27,7 @@ BOOL CTavroCoreApp::InitInstance()
 {
     CString iniPath;
     if (!ParseCommandLine(GetCommandLineA(), iniPath)) {
-        AfxMessageBox("TavroCore.Exeを直接起動することは出来ません．", MB_OK);
+        AfxMessageBox(IDS_MSG_DIRECT_START, MB_OK);
         return FALSE;
     }
     CTrayDlg dlg(iniPath);

@@ -170,7 +170,7 @@ int CTrayDlg::AcquireIcon()
             m_hTrayIcon = hIcon;
             return 0;
         }
-        AfxMessageBox("アイコンが読み込めません．", MB_OK);
+        AfxMessageBox(IDS_MSG_ICON_NOT_LOADED, MB_OK);
         m_hTrayIcon = m_hDefaultIcon;
         return 1;
     }
@@ -179,7 +179,7 @@ int CTrayDlg::AcquireIcon()
         m_hTrayIcon = hIcon;
         return 0;
     }
-    AfxMessageBox("プログラムアイコンが取得出来ません．", MB_OK);
+    AfxMessageBox(IDS_MSG_PROGRAM_ICON_NOT_FOUND, MB_OK);
     m_hTrayIcon = m_hDefaultIcon;
     return 1;
 }
@@ -279,7 +279,7 @@ void CTrayDlg::ShowPopupMenu()
     CMenu menu;
     menu.LoadMenu(IDR_TRAYMENU);
     CString text;
-    text.Format("%sを起動(&A)", static_cast<LPCSTR>(m_strDispName));
+    text.Format(IDS_MENU_LAUNCH, static_cast<LPCSTR>(m_strDispName));
     menu.ModifyMenu(ID_APP_LAUNCH, MF_BYCOMMAND | MF_STRING, ID_APP_LAUNCH, text);
     POINT pt = { 0, 0 };
     GetCursorPos(&pt);
@@ -365,8 +365,9 @@ int CTrayDlg::ReportLaunchError(int nResult)
     if (nResult > 32)
         return 0;
     CString text;
-    text.Format("Error %d が発生したため、プログラムを起動できません\n"
-                "エラーの説明は附属ドキュメントをご覧ください", nResult);
-    AfxShowMessageBox(GetDesktopWindow(), text, "Tavro 2.00", MB_OK | MB_ICONEXCLAMATION);
+    text.Format(IDS_MSG_LAUNCH_ERROR, nResult);
+    CString caption;
+    caption.LoadString(IDS_LAUNCH_ERROR_CAPTION);
+    AfxShowMessageBox(GetDesktopWindow(), text, caption, MB_OK | MB_ICONEXCLAMATION);
     return 1;
 }

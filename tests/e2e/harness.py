@@ -26,6 +26,8 @@ def parse_args():
     parser.add_argument("--artifacts", required=True)
     parser.add_argument("--release", action="store_true",
                         help="test the shipped i686 programs of the release zip instead of --bin")
+    parser.add_argument("--lang", help="Unix locale (LC_ALL, LANG) for the programs the tests start, "
+                                       "e.g. en_US.UTF-8 for code page 1252; the probe keeps the run's")
     ARGS, rest = parser.parse_known_args()
     os.makedirs(ARGS.artifacts, exist_ok=True)
     ARGS.build_bin = ARGS.bin
@@ -126,8 +128,10 @@ def start(exe_unix, args=(), cwd=None, log_name=None):
     (programs the shell opens would inherit and hold them)."""
     log_name = log_name or os.path.basename(exe_unix)
     log = open(os.path.join(ARGS.artifacts, log_name + ".log"), "ab")
+    # Wine takes a process's code page from its locale; what it starts inherits it.
+    env = dict(os.environ, LC_ALL=ARGS.lang, LANG=ARGS.lang) if ARGS.lang else None
     proc = subprocess.Popen([WINELOADER, exe_unix] + list(args), cwd=cwd or os.path.dirname(exe_unix),
-                            stdout=log, stderr=log, stdin=subprocess.DEVNULL)
+                            stdout=log, stderr=log, stdin=subprocess.DEVNULL, env=env)
     _started.append(proc)
     return proc
 

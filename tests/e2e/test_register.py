@@ -25,7 +25,8 @@ def file_dialog(exclude):
 class RegisterTest(unittest.TestCase):
     def setUp(self):
         self.folder = h.install_tool("TavroReg")
-        self.apps = os.path.join(h.prefix_drive_c(), "Tavro Apps")
+        # A folder name no code page but 932 holds among the ANSI ones (run with --lang).
+        self.apps = os.path.join(h.prefix_drive_c(), "Tavro Apps", "ツール")
         shutil.rmtree(self.apps, ignore_errors=True)
         os.makedirs(self.apps)
         self.startup = h.startup_folder_unix()
@@ -166,6 +167,8 @@ class RegisterTest(unittest.TestCase):
             record = f.read().decode("cp932")
         self.assertIn('"x y" z', record)
         self.assertIn("cwd=" + h.to_windows(workdir), record)
+        # Under another language setting the program itself got that code page.
+        self.assertIn("acp=%d" % (1252 if h.ARGS.lang == "en_US.UTF-8" else 932), record)
 
         # Delete the first registration; the resident keeps running.
         tool.press(1017)
