@@ -158,8 +158,8 @@ class PackageTest(unittest.TestCase):
     def test_guide_lists_every_message_each_program_shows(self):
         texts, errors = message_texts()
         self.assertEqual([], errors)
-        # The 32-bit package's programs hold only the texts they can show; the 64-bit link keeps
-        # some functions no program calls (TavroCore.Exe holds the folder removal's texts).
+        # The 32-bit package's programs hold only the texts they can show; the 64-bit link keeps the
+        # uncalled functions its unwind tables name (TavroCore.Exe holds the folder removal's texts).
         _, data = members(h.dist_zips()[1])
         lists, unshown = guide_messages(data["Tavro/TavroHelp.Html"].decode("utf-8")), set(texts)
         for program in ("Tavro.exe", "TavroCore.Exe"):
