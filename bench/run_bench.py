@@ -58,14 +58,21 @@ def numbers(text):
 
 # ---- sizes -----------------------------------------------------------------
 
-def sizes(i686_bin):
+# The size budgets of the shipped programs, the same for both packages, as CMakeLists.txt sets them.
+SIZE_GOALS = (("TavroCore.Exe", 102400), ("Tavro.exe", 358400))
+OBJDUMP = {"win64": "x86_64-w64-mingw32-objdump", "win32": "i686-w64-mingw32-objdump"}
+
+
+def sizes(package, program_dir):
+    """{"<package> <program>": bytes, goal, imports} for the programs of one package's folder."""
     result = {}
-    for name, goal in (("TavroCore.Exe", 102400), ("Tavro.exe", 358400)):
-        path = os.path.join(i686_bin, name)
-        dump = subprocess.run(["i686-w64-mingw32-objdump", "-p", path], stdout=subprocess.PIPE,
+    objdump = OBJDUMP[package]
+    for name, goal in SIZE_GOALS:
+        path = os.path.join(program_dir, name)
+        dump = subprocess.run([objdump, "-p", path], stdout=subprocess.PIPE,
                               env=dict(os.environ, LC_ALL="C")).stdout.decode("ascii", "replace")
         dlls = sorted({m.strip().lower() for m in re.findall(r"DLL Name: (\S+)", dump)})
-        result[name] = {"bytes": os.path.getsize(path), "goal": goal, "imports": dlls}
+        result["%s %s" % (package, name)] = {"bytes": os.path.getsize(path), "goal": goal, "imports": dlls}
     return result
 
 
@@ -127,11 +134,12 @@ def tray_run(desktop, launcher, exe, tail, quit_command, tick_file=None, icon_ti
             "own_tick_after_add": (own - added) if own is not None else None, "modules": modules}
 
 
-def tray_rows(desktop, subfolder, reps):
-    """Start and memory rows of the resident in C:\\TavroBench\\<subfolder>
-    against the BareTray and the launcher beside it (one build)."""
+def tray_rows(desktop, subfolder, label, reps):
+    """Start and memory rows (named with label) of the resident in
+    C:\\TavroBench\\<subfolder> against the BareTray and the launcher beside it
+    (one build)."""
     where = "C:\\TavroBench" + ("\\" + subfolder if subfolder else "")
-    label = subfolder + " " if subfolder else ""
+    label += " "
     launcher = where + "\\bench_launcher.exe"
     bare = (where + "\\BareTray.exe", where + "\\tick.txt", 0, drive_c("TavroBench", subfolder, "tick.txt"))
     resident = (where + "\\TavroCore.Exe", "/INI=C:\\TavroBench\\entry\\tavro.ini", ID_APP_QUIT, None)
@@ -199,7 +207,7 @@ def print_table(rows, size_info, platform):
     for name, s in size_info.items():
         ratio = s["bytes"] / s["goal"]
         print("%-46s %14s %14s %7.2f %6.2f  %s" % (
-            "i686 %s, stripped (bytes)" % name, "{:,}".format(s["bytes"]), "goal {:,}".format(s["goal"]),
+            "%s, stripped (bytes)" % name, "{:,}".format(s["bytes"]), "goal {:,}".format(s["goal"]),
             ratio, 1.0, "ok" if ratio <= 1.0 else "MISSED"))
         print("    imports: %s" % ", ".join(s["imports"]))
     for r in rows:
@@ -210,7 +218,8 @@ def print_table(rows, size_info, platform):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--bench-build", required=True, help="x86_64 build tree with TAVRO_BENCH")
-    parser.add_argument("--i686-bin", required=True)
+    parser.add_argument("--x64-bin", required=True, help="the 64-bit package's Tavro folder")
+    parser.add_argument("--i686-bin", required=True, help="the 32-bit package's Tavro folder")
     parser.add_argument("--i686-bench", help="i686 build tree with TAVRO_BENCH, where 32-bit code runs")
     parser.add_argument("--reps", type=int, default=7)
     parser.add_argument("--out", required=True)
@@ -222,23 +231,24 @@ def main():
     os.makedirs(work)
     for name in ("BareTray.exe", "bench_launcher.exe", "bench_remove.exe"):
         shutil.copy2(os.path.join(bench_bin, name), work)
-    shutil.copy2(os.path.join(args.bench_build, "bin", "TavroCore.Exe"), work)
+    shutil.copy2(os.path.join(args.x64_bin, "TavroCore.Exe"), work)
     rows = []
 
-    # 1, 2: the resident against BareTray, started alternately; for the i686
-    # product too where it runs, each against BareTray of its own build.
+    # 1, 2: the shipped 64-bit resident against BareTray built the same way,
+    # started alternately; the i686 product too where it runs, against BareTray
+    # built for i686.
     os.makedirs(os.path.join(work, "entry"))
     with open(os.path.join(work, "entry", "tavro.ini"), "wb") as f:
         f.write("[data]\r\ndispname=ベンチ\r\nprogram=C:\\windows\\system32\\notepad.exe\r\ncmdline=\r\n"
                 "workdir=\r\niconpath=\r\norgicon=0\r\n".encode("cp932"))
     desktop = Desktop(os.path.join(args.bench_build, "bench-explorer.log"))
-    rows.extend(tray_rows(desktop, "", args.reps))
+    rows.extend(tray_rows(desktop, "", "x64", args.reps))
     if args.i686_bench:
         os.makedirs(os.path.join(work, "i686"))
         for name in ("BareTray.exe", "bench_launcher.exe"):
             shutil.copy2(os.path.join(args.i686_bench, "bench", name), os.path.join(work, "i686"))
         shutil.copy2(os.path.join(args.i686_bin, "TavroCore.Exe"), os.path.join(work, "i686"))
-        rows.extend(tray_rows(desktop, "i686", args.reps))
+        rows.extend(tray_rows(desktop, "i686", "i686", args.reps))
 
     # 3: the entry list beside the list program.
     list_dir = os.path.join(work, "list")
@@ -296,11 +306,13 @@ def main():
                                                per_item("phase_finalpath") - per_item("phase_open"),
                                                per_item("phase_peek"))))
 
-    platform = ("x86_64 build (MinSizeRel, same options as the product) under Wine %s on Xvfb; %s"
+    platform = ("x86_64 product build under Wine %s on Xvfb; rows marked x64: the shipped 64-bit resident "
+                "against BareTray built the same way; %s"
                 % (run(["--version"]).strip().replace("wine-", ""),
                    "rows marked i686: the shipped i686 resident against BareTray built for i686"
                    if args.i686_bench else "the i686 product cannot run here"))
-    size_info = sizes(args.i686_bin)
+    size_info = sizes("win64", args.x64_bin)
+    size_info.update(sizes("win32", args.i686_bin))
     print_table(rows, size_info, platform)
     with open(args.out, "w") as f:
         json.dump({"platform": platform, "repetitions": args.reps, "figures": rows, "sizes": size_info,

@@ -62,7 +62,7 @@ CString GetModuleDir()
     return dir;
 }
 
-static BOOL IsWow64()
+BOOL RunsUnderWow64()
 {
     BOOL bWow64 = FALSE;
     return IsWow64Process(GetCurrentProcess(), &bWow64) && bWow64;
@@ -71,7 +71,7 @@ static BOOL IsWow64()
 CString GetNativeViewPath(LPCSTR path)
 {
     CString result(path);
-    if (!IsWow64())
+    if (!RunsUnderWow64())
         return result;
     char szSystem[MAX_PATH] = {0};
     char szWindows[MAX_PATH] = {0};

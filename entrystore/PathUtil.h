@@ -42,6 +42,9 @@ BOOL FileExists(LPCSTR path);
 // as the user gave it.
 CString GetNativeViewPath(LPCSTR path);
 
+// TRUE for a 32-bit program running on 64-bit Windows (a WOW64 process).
+BOOL RunsUnderWow64();
+
 // Creates a folder and every missing folder above it (CFolderUtil::CreateFolderTree).
 // 0 on success, -2 for a path under 3 bytes, else the Win32 error code.
 int CreateFolderTree(LPCSTR path);

@@ -99,19 +99,24 @@ void CNewFirst::OnBrowse()
     if (!current.IsEmpty())
         startDir = m_pSheet->GetPathPart(current, PathDriveDir);
 
+    // A picked shortcut is registered as itself, as a dropped one is: its
+    // target alone would lose the shortcut's arguments and work folder, and a
+    // 32-bit tool on 64-bit Windows would resolve a target in Program Files
+    // to its "Program Files (x86)" twin.
     CString path;
-    if (BrowseForPath(this, "*.exe", "実行ﾌｧｲﾙ(*.exe)\0*.exe\0全ﾌｧｲﾙ(*.*)\0*.*\0\0", startDir, path))
+    if (BrowseForPath(this, "*.exe", "実行ﾌｧｲﾙ(*.exe)\0*.exe\0全ﾌｧｲﾙ(*.*)\0*.*\0\0", startDir, path,
+                      OFN_NODEREFERENCELINKS))
         SelectPath(path);
 }
 
 BOOL CNewFirst::BrowseForPath(CWnd* pParent, LPCSTR pszFileName, LPCSTR pszFilter,
-                              const CString& startDir, CString& path)
+                              const CString& startDir, CString& path, DWORD dwExtraFlags)
 {
     // The current folder stays where it is: a folder that is a process's
     // current folder cannot be removed, and the user may browse into an
     // entry folder that is deleted later.
-    CFileDialog dlg(TRUE, NULL, pszFileName, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR,
-                    pszFilter, pParent);
+    CFileDialog dlg(TRUE, NULL, pszFileName,
+                    OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR | dwExtraFlags, pszFilter, pParent);
     if (!startDir.IsEmpty())
         dlg.m_ofn.lpstrInitialDir = startDir;
     if (dlg.DoModal() != IDOK) {

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Benchmarks: builds the product (i686, for its sizes) and the same sources
-# with the product's options for x86_64 plus the bench programs, then measures
-# under 64-bit Wine on its own Xvfb in a throwaway prefix, in the virtual
-# desktop "shell"; where 32-bit code runs, the i686 resident as well. Prints
-# one table; writes <build>/bench/results.json. Not part of the tests.
+# Benchmarks: builds both packages (scripts/build.sh) and the bench programs
+# with the 64-bit product's toolchain and options, then measures under 64-bit
+# Wine on its own Xvfb in a throwaway prefix, in the virtual desktop "shell":
+# the shipped 64-bit resident, and where 32-bit code runs the i686 resident as
+# well; the sizes of both packages' programs. Prints one table; writes
+# <build>/bench/results.json. Not part of the tests.
 # Options: BENCH_REPS (default 7).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -12,7 +13,7 @@ jobs=${TAVRO_JOBS:-2}
 
 bash "$root/scripts/build.sh"
 cmake -S "$root" -B "$build/x86_64-bench" \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-x86_64.cmake" \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-x86_64-product.cmake" \
     -DCMAKE_BUILD_TYPE=MinSizeRel -DTAVRO_TESTS=OFF -DTAVRO_SMALL=ON -DTAVRO_BENCH=ON >/dev/null
 cmake --build "$build/x86_64-bench" -j "$jobs"
 
@@ -40,5 +41,7 @@ tavro_require_cp932
 "$WINESERVER" -p >/dev/null 2>&1 &
 
 mkdir -p "$build/bench"
-python3 "$root/bench/run_bench.py" --bench-build "$build/x86_64-bench" --i686-bin "$build/i686/bin" \
+# The programs as shipped: the packages' folders that scripts/dist.sh laid out beside the zips.
+python3 "$root/bench/run_bench.py" --bench-build "$build/x86_64-bench" \
+    --x64-bin "$build/dist/Tavro-2.00-win64/Tavro" --i686-bin "$build/dist/Tavro-2.00-win32/Tavro" \
     "${i686_bench[@]}" --reps "${BENCH_REPS:-7}" --out "$build/bench/results.json"

@@ -35,6 +35,7 @@
 #define IDC_BUTTON_DELETE               1017
 #define IDC_BUTTON_HELP                 1018
 #define IDC_BUTTON_EXIT                 1019
+#define IDC_WELCOME_WOW64               1020
 
 /* File selection page. */
 #define IDC_NEWFIRST_BROWSE             1015

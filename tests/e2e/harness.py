@@ -25,30 +25,42 @@ def parse_args():
     parser.add_argument("--recorder", required=True)
     parser.add_argument("--artifacts", required=True)
     parser.add_argument("--release", action="store_true",
-                        help="test the shipped i686 programs of the release zip instead of --bin")
+                        help="test the programs of the 32-bit package instead of the 64-bit one")
     ARGS, rest = parser.parse_known_args()
     os.makedirs(ARGS.artifacts, exist_ok=True)
     ARGS.build_bin = ARGS.bin
-    if ARGS.release:
-        ARGS.bin = unpack_release()
+    ARGS.bin = unpack_package()
     return [sys.argv[0]] + rest
 
 
-def unpack_release():
-    """The release zip unpacked afresh as a user would; its Tavro folder then
-    stands for --bin, so every test starts the shipped 32-bit programs."""
-    product, _ = dist_zips()
-    dest = os.path.join(ARGS.artifacts, "release")
+def unpack_package():
+    """The package under test unpacked afresh as a user would; its Tavro folder
+    then stands for --bin, so every test starts the shipped programs. Each
+    script unpacks into a folder of its own."""
+    package = tested_zip()
+    machine = I386 if ARGS.release else AMD64
+    if not os.path.isfile(package):
+        fatal("%s is missing: run scripts/build.sh" % package)
+    # A package older than this build's programs would test code that has changed since.
+    built = os.path.join(ARGS.build_bin, "Tavro.exe")
+    if os.path.isfile(built) and os.path.getmtime(package) < os.path.getmtime(built):
+        fatal("%s is older than %s: run scripts/build.sh to pack the programs anew" % (package, built))
+    script = os.path.splitext(os.path.basename(sys.argv[0]))[0]
+    dest = os.path.join(ARGS.artifacts, "package-" + script)
     shutil.rmtree(dest, ignore_errors=True)
-    unpack(product, dest)
+    unpack(package, dest)
     folder = os.path.join(dest, "Tavro")
     for name in ("Tavro.exe", "TavroCore.Exe"):
         with open(os.path.join(folder, name), "rb") as f:
-            if pe_machine(f.read()) != 0x14C:
-                print("FATAL: %s of %s is no i386 program" % (name, product))
-                sys.exit(2)
-    print("programs under test: the i686 release %s, unpacked into %s" % (product, folder))
+            if pe_machine(f.read()) != machine:
+                fatal("%s of %s is no %s program" % (name, package, MACHINE_NAMES[machine]))
+    print("programs under test: %s, unpacked into %s" % (package, folder))
     return folder
+
+
+def fatal(text):
+    print("FATAL: " + text)
+    sys.exit(2)
 
 
 def run_tests():
@@ -419,24 +431,26 @@ def startup_folder_unix():
 
 # ---- release package ---------------------------------------------------
 
-PRODUCT_ZIP = "Tavro-2.00-win32.zip"
-TEST_ZIP = "Tavro-2.00-x64-testonly.zip"
+WIN64_ZIP = "Tavro-2.00-win64.zip"
+WIN32_ZIP = "Tavro-2.00-win32.zip"
+I386, AMD64 = 0x14C, 0x8664
+MACHINE_NAMES = {I386: "i386", AMD64: "x86_64"}
 
 
 def dist_zips():
-    """(product zip, test zip) as scripts/build.sh packs them: the i686 release in
-    <build>/dist, its x86_64 twin in <build>/x86_64/dist (--bin is <build>/x86_64/bin).
-    TAVRO_DIST_DIR names another folder for the release."""
-    x86_64 = os.path.dirname(os.path.abspath(ARGS.build_bin))
-    product_dir = os.environ.get("TAVRO_DIST_DIR") or os.path.join(os.path.dirname(x86_64), "dist")
-    return os.path.join(product_dir, PRODUCT_ZIP), os.path.join(x86_64, "dist", TEST_ZIP)
+    """(64-bit package, 32-bit package) as scripts/build.sh packs them into
+    <build>/dist (--bin is <build>/x86_64/bin). TAVRO_DIST_DIR names another
+    folder for them."""
+    build = os.path.dirname(os.path.dirname(os.path.abspath(ARGS.build_bin)))
+    dist = os.environ.get("TAVRO_DIST_DIR") or os.path.join(build, "dist")
+    return os.path.join(dist, WIN64_ZIP), os.path.join(dist, WIN32_ZIP)
 
 
 def tested_zip():
-    """The package whose programs this run starts: the release itself with
-    --release, else its x86_64 twin."""
-    product, twin = dist_zips()
-    return product if ARGS.release else twin
+    """The package whose programs this run starts: the 32-bit one with
+    --release, else the 64-bit one."""
+    win64, win32 = dist_zips()
+    return win32 if ARGS.release else win64
 
 
 def pe_machine(data):

@@ -1,8 +1,9 @@
-"""The release as a Windows user gets it: the zip's contents, and the package
-unpacked into drive C: of the test prefix, started from there, a program
-registered with the wizard, its tray icon opened from the entry shortcut and a
-double click on it. The run with --release uses the i686 release itself; the
-other run uses the x86_64 twin that scripts/dist.sh packs the same way."""
+"""The release as a Windows user gets it: the two packages' contents, and the
+package under test unpacked into drive C: of the test prefix, started from
+there, a program registered with the wizard, its tray icon opened from the
+entry shortcut and a double click on it; then the switch of a folder to the
+64-bit programs. The run with --release uses the 32-bit package in every step;
+the other run the 64-bit package."""
 
 import ast
 import glob
@@ -25,7 +26,7 @@ from test_tool import ToolSession
 SHIPPED = ["Tavro/", "Tavro/Tavro.exe", "Tavro/TavroCore.Exe", "Tavro/TavroHelp.Html"]
 ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
 DIST_SH = os.path.join(ROOT, "scripts", "dist.sh")
-I386, AMD64 = 0x14C, 0x8664
+I386, AMD64 = h.I386, h.AMD64
 # Where a text reaches the screen: function and index of its text argument; a
 # function that hands a parameter of its own on joins them.
 SHOWN_BY = {"AfxMessageBox": 0, "AfxShowMessageBox": 1, "MessageBoxA": 1, "FatalAppExitA": 1}
@@ -134,32 +135,32 @@ def members(zip_path):
 class PackageTest(unittest.TestCase):
     """The two zips, without Wine."""
 
-    def test_release_and_test_twin_hold_the_same_folder(self):
-        product, twin = h.dist_zips()
-        self.assertTrue(os.path.isfile(product), "release zip missing: " + product)
-        self.assertTrue(os.path.isfile(twin), "test zip missing: " + twin)
-        product_list, product_data = members(product)
-        twin_list, twin_data = members(twin)
-        self.assertEqual(SHIPPED, [name for name, _, _ in product_list])
-        self.assertEqual([name for name, _, _ in product_list], [name for name, _, _ in twin_list])
-        for name in ("Tavro/Tavro.exe", "Tavro/TavroCore.Exe"):
-            self.assertEqual(I386, h.pe_machine(product_data[name]), name + " of the release")
-            self.assertEqual(AMD64, h.pe_machine(twin_data[name]), name + " of the test zip")
-            for data in (product_data[name], twin_data[name]):
-                text = manifest(data)
-                self.assertIsNotNone(text, name + " carries no application manifest")
+    def test_both_packages_hold_the_same_folder_for_their_windows(self):
+        packages = dict(zip((AMD64, I386), h.dist_zips()))
+        contents = {}
+        for machine, package in packages.items():
+            self.assertTrue(os.path.isfile(package), "package missing: " + package)
+            listing, data = contents[machine] = members(package)
+            self.assertEqual(SHIPPED, [name for name, _, _ in listing], package)
+            # Windows attributes: the folder is a folder, the files plain archive files.
+            self.assertEqual([0x10, 0x20, 0x20, 0x20], [attr for _, _, attr in listing], package)
+            for name in ("Tavro/Tavro.exe", "Tavro/TavroCore.Exe"):
+                self.assertEqual(machine, h.pe_machine(data[name]), name + " of " + package)
+                text = manifest(data[name])
+                self.assertIsNotNone(text, name + " of " + package + " carries no application manifest")
                 for wanted in MANIFEST_ENTRIES:
-                    self.assertIn(wanted, text, name)
-        self.assertEqual(product_data["Tavro/TavroHelp.Html"], twin_data["Tavro/TavroHelp.Html"])
-        # Windows attributes: the folder is a folder, the files plain archive files.
-        self.assertEqual([0x10, 0x20, 0x20, 0x20], [attr for _, _, attr in product_list])
-        with open(product, "rb") as z, open(product + ".sha256", encoding="ascii") as f:
-            self.assertEqual("%s  %s\n" % (hashlib.sha256(z.read()).hexdigest(), os.path.basename(product)), f.read())
+                    self.assertIn(wanted, text, name + " of " + package)
+            with open(package, "rb") as z, open(package + ".sha256", encoding="ascii") as f:
+                self.assertEqual("%s  %s\n" % (hashlib.sha256(z.read()).hexdigest(), os.path.basename(package)),
+                                 f.read())
+        self.assertEqual(contents[AMD64][1]["Tavro/TavroHelp.Html"], contents[I386][1]["Tavro/TavroHelp.Html"])
 
     def test_guide_lists_every_message_each_program_shows(self):
         texts, errors = message_texts()
         self.assertEqual([], errors)
-        _, data = members(h.dist_zips()[0])
+        # The 32-bit package's programs hold only the texts they can show; the 64-bit link keeps the
+        # uncalled functions its unwind tables name (TavroCore.Exe holds the folder removal's texts).
+        _, data = members(h.dist_zips()[1])
         lists, unshown = guide_messages(data["Tavro/TavroHelp.Html"].decode("utf-8")), set(texts)
         for program in ("Tavro.exe", "TavroCore.Exe"):
             shown = [t for t in texts if all(p.encode("cp932") in data["Tavro/" + program] for p in re.split(PLACEHOLDER, t)[::2])]
@@ -264,8 +265,7 @@ class UnpackedTest(unittest.TestCase):
         h.stop_all()
 
     def test_moved_folder_gets_its_shortcuts_rewritten_and_they_start_the_residents(self):
-        _, twin = h.dist_zips()
-        h.unpack(twin, self.place)
+        h.unpack(h.tested_zip(), self.place)
         startup = h.startup_folder_unix()
         os.makedirs(startup, exist_ok=True)
         for name in os.listdir(startup):
@@ -301,6 +301,37 @@ class UnpackedTest(unittest.TestCase):
         self.launch_from_new_icon("moved-b.exe", lambda: subprocess.run(
             [h.WINELOADER, "wineboot"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120))
         os.remove(os.path.join(startup, "moved-b.exe.lnk"))
+
+
+    def test_programs_of_the_64_bit_package_copied_over_keep_the_registrations(self):
+        """The switch the README tells a user of the 32-bit package on 64-bit Windows to make:
+        quit the tray icons, copy the 64-bit package's two programs over the old ones. In the
+        64-bit run the programs are replaced by their equals."""
+        h.unpack(h.tested_zip(), self.place)
+        folder = os.path.join(self.place, "Tavro")
+        shutil.copy2(h.ARGS.recorder, os.path.join(self.apps, "switch.exe"))
+        tool = ToolSession(folder)
+        seen = test_register.RegisterTest("register").register(
+            tool, os.path.join(self.apps, "switch.exe"), cmdline="after-switch.exe", startup=False, shots=False)
+        self.assertEqual("登録処理は正常に終了しました．", seen["done"])
+        tool.quit()
+        link = h.to_windows(os.path.join(folder, "switch.exe", "switch.exe.lnk"))
+        self.launch_from_new_icon("switch.exe", lambda: h.shell_open(link))   # ends with its exit command
+
+        with zipfile.ZipFile(h.dist_zips()[0]) as z:
+            for name in ("Tavro.exe", "TavroCore.Exe"):
+                with open(os.path.join(folder, name), "wb") as f:
+                    f.write(z.read("Tavro/" + name))
+                with open(os.path.join(folder, name), "rb") as f:
+                    self.assertEqual(AMD64, h.pe_machine(f.read()))
+        os.remove(os.path.join(self.apps, "recorder.log"))
+        # The 64-bit tool starts as usual: the folder and its shortcuts are where they were.
+        tool = ToolSession(folder)
+        self.assertIsNotNone(tool.main, "the 64-bit Tavro.exe showed no main dialog")
+        self.assertEqual([], [text for _, text in h.message_boxes()])
+        tool.quit()
+        # The shortcut the old tool wrote starts the 64-bit resident, which reads the old settings.
+        self.launch_from_new_icon("switch.exe", lambda: h.shell_open(link))
 
 
 if __name__ == "__main__":

@@ -80,6 +80,10 @@ class ToolTest(unittest.TestCase):
         self.assertEqual("Tavroのﾄﾞｷｭﾒﾝﾄ(HTML)を読む", kids[1018].text)
         self.assertEqual("Tavroを終了する", kids[1019].text)
         self.assertFalse(kids[1016].visible)
+        # The 32-bit tool on 64-bit Windows names the package for it (Wine runs a 32-bit
+        # program in a 64-bit prefix as WOW64); the 64-bit tool keeps the line hidden.
+        self.assertEqual("このWindowsには64ビット版のTavro(win64のzip)が適しています．", kids[1020].text)
+        self.assertEqual(bool(h.ARGS.release), kids[1020].visible)
         order = [int(x) for x in h.probe("taborder", tool.main.hwnd).split()]
         self.assertEqual([1015, 1017, 1018, 1019], order)
         tool.quit()

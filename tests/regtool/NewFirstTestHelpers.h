@@ -66,6 +66,30 @@ inline std::string PathOfLength(const std::string& folder, const std::string& na
     return path + std::string(nFill, 'a') + name;
 }
 
+// A shortcut to target that carries its own arguments and work folder.
+inline bool MakeShortcutWithArguments(const std::string& link, const std::string& target,
+                                      const std::string& arguments, const std::string& workDir)
+{
+    HRESULT hrInit = CoInitialize(NULL);
+    IShellLinkA* pLink = NULL;
+    IPersistFile* pFile = NULL;
+    WCHAR wide[MAX_PATH] = { 0 };
+    MultiByteToWideChar(CP_ACP, 0, link.c_str(), -1, wide, MAX_PATH);
+    bool saved = SUCCEEDED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                            reinterpret_cast<void**>(&pLink))) &&
+                 SUCCEEDED(pLink->SetPath(target.c_str())) && SUCCEEDED(pLink->SetArguments(arguments.c_str())) &&
+                 SUCCEEDED(pLink->SetWorkingDirectory(workDir.c_str())) &&
+                 SUCCEEDED(pLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&pFile))) &&
+                 SUCCEEDED(pFile->Save(wide, TRUE));
+    if (pFile)
+        pFile->Release();
+    if (pLink)
+        pLink->Release();
+    if (SUCCEEDED(hrInit))
+        CoUninitialize();
+    return saved;
+}
+
 // While it lives, answers the next file dialog of this thread that is owned
 // by hOwner: types the path into its file name field and presses OK (or
 // Cancel when the path is empty). The dialog runs modally inside the code
