@@ -17,8 +17,10 @@ CString CRegistLayout::ArgumentsFor(LPCSTR pszIniPath)
 BOOL CRegistLayout::IniPathOf(const CString& arguments, CString& iniPath)
 {
     int pos = arguments.Find(kIniKeyword);
-    iniPath = pos < 0 ? CString() : arguments.Mid(pos + static_cast<int>(sizeof(kIniKeyword) - 1));
-    return pos >= 0;
+    if (pos < 0)
+        return FALSE;
+    iniPath = arguments.Mid(pos + static_cast<int>(sizeof(kIniKeyword) - 1));
+    return TRUE;
 }
 
 CString CRegistLayout::IconSource(const CRegistEntry& entry)

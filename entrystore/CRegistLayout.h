@@ -26,7 +26,7 @@ public:
     // switch as the path, so quotes would become part of it.
     static CString ArgumentsFor(LPCSTR pszIniPath);
     // Everything after the first "/INI=" (found on a character boundary: no
-    // trail byte has the value of '/'); FALSE without the switch.
+    // trail byte has the value of '/'); FALSE, iniPath unchanged, without the switch.
     static BOOL IniPathOf(const CString& arguments, CString& iniPath);
     // The icon that stands for a registration: its own icon file when the
     // flag is set, else its program.
