@@ -322,7 +322,7 @@ BOOL CTrayDlg::BuildToolCommand(LPCSTR pszModulePath, CString& strCommand)
 void CTrayDlg::OnRegist()
 {
     // The tool lies beside the resident. Its full path, quoted, keeps WinExec
-    // from searching the current folder, which a launch has made the work folder.
+    // from searching the current folder for a program of that name.
     // Read whole: a cut or best-fit path would name a program in another folder.
     CString module;
     if (!AfxGetModulePath(NULL, module) || module.GetLength() >= MAX_PATH)
