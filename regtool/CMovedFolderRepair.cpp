@@ -87,9 +87,12 @@ int CMovedFolderRepair::FindStale()
     CResidentLink::ReadEach(linkPaths, targets, arguments);
     CString startupFolder = CResidentLink::StartupFolder();
     for (INT_PTR i = 0; i < found.GetSize(); ++i) {
+        // Only a shortcut that could not be read is looked for again: the
+        // check runs at every start, over every registration.
         CString oldIniPath;
-        BOOL bStale = FileExists(linkPaths[i]) ? IsStale(found[i], targets[i], arguments[i], oldIniPath)
-                                               : IsStartupStale(found[i], startupFolder, oldIniPath);
+        BOOL bRead = !targets[i].IsEmpty() || !arguments[i].IsEmpty();
+        BOOL bStale = bRead ? IsStale(found[i], targets[i], arguments[i], oldIniPath)
+                            : !FileExists(linkPaths[i]) && IsStartupStale(found[i], startupFolder, oldIniPath);
         if (bStale) {
             m_staleFolders.Add(found[i]);
             m_oldIniPaths.Add(oldIniPath);
