@@ -322,7 +322,7 @@ BOOL CTrayDlg::BuildToolCommand(LPCSTR pszModulePath, CString& strCommand)
 void CTrayDlg::OnRegist()
 {
     // The tool lies beside the resident. Its full path, quoted, keeps WinExec
-    // from searching the current folder, which a launch has made the work folder.
+    // from searching the current folder for a program of that name.
     // Read whole: a cut or best-fit path would name a program in another folder.
     CString module;
     if (!AfxGetModulePath(NULL, module) || module.GetLength() >= MAX_PATH)
@@ -335,15 +335,10 @@ void CTrayDlg::OnRegist()
 
 int CTrayDlg::LaunchProgram()
 {
-    if (!m_strWorkDir.IsEmpty()) {
-        // Drive first: _chdir alone does not change the current drive.
-        CString upper(m_strWorkDir);
-        upper.MakeUpper();
-        char letter = upper.GetAt(0);
-        if (letter >= 'A' && letter <= 'Z')
-            _chdrive(letter - 'A' + 1);
-        _chdir(m_strWorkDir);
-    }
+    // The work folder goes to the shell only: the resident's own current
+    // folder stays its own, since a folder held as a current folder cannot be
+    // removed (and the tool opened from the menu starts in it). With an empty
+    // work folder the program starts in the resident's folder.
     if (m_strProgram.IsEmpty()) {
         // An empty file would make the shell open the work folder instead.
         m_nLaunchResult = SE_ERR_FNF;

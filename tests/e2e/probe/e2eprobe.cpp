@@ -15,6 +15,7 @@
 //   send HWND MSG WPARAM LPARAM  SendMessage with numbers; prints the result
 //   iconic HWND                  "1" when the window is minimised
 //   taborder HWND                ids of the dialog's tab stops, in tab order
+//   cwd PID                      the current folder of a 64-bit process
 #include <windows.h>
 #include <shlobj.h>
 #include <shobjidl.h>
@@ -176,6 +177,31 @@ static int MakeLink(const std::wstring& link, const std::wstring& target, const 
     return result;
 }
 
+// Another process's current folder, from its process parameters (x64
+// layout: PEB+0x20 the parameters, +0x38 CurrentDirectory.DosPath).
+static std::string CurrentFolderOf(DWORD pid)
+{
+    struct BasicInfo { LONG_PTR exitStatus; BYTE* peb; ULONG_PTR rest[4]; } info = {};
+    typedef LONG (WINAPI* QueryFn)(HANDLE, int, void*, ULONG, ULONG*);
+    QueryFn query = reinterpret_cast<QueryFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
+    HANDLE h = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+    BYTE* params = NULL;
+    struct { USHORT length, maximum; ULONG pad; wchar_t* buffer; } dosPath = {};
+    wchar_t path[MAX_PATH] = {0};
+    bool ok = h && query && query(h, 0, &info, sizeof(info), NULL) >= 0 &&
+              ReadProcessMemory(h, info.peb + 0x20, &params, sizeof(params), NULL) &&
+              ReadProcessMemory(h, params + 0x38, &dosPath, sizeof(dosPath), NULL) &&
+              dosPath.length < sizeof(path) &&
+              ReadProcessMemory(h, dosPath.buffer, path, dosPath.length, NULL);
+    if (h)
+        CloseHandle(h);
+    char utf8[4 * MAX_PATH] = {0};
+    if (ok)
+        WideCharToMultiByte(CP_UTF8, 0, path, -1, utf8, sizeof(utf8), NULL, NULL);
+    return utf8;
+}
+
 int main(int argc, char** argv)
 {
     if (argc < 2)
@@ -232,6 +258,8 @@ int main(int argc, char** argv)
             if (h == first)
                 break;
         }
+    } else if (cmd == "cwd" && argc > 2) {
+        std::printf("%s\n", CurrentFolderOf(static_cast<DWORD>(std::atoi(argv[2]))).c_str());
     } else if (cmd == "menu") {
         return PrintOpenMenu();
     } else {
