@@ -29,9 +29,10 @@ fi
 
 # shellcheck source=wine-env.sh
 source "$root/scripts/wine-env.sh"
+# The trap first: a start that fails halfway leaves nothing running.
+trap tavro_cleanup EXIT
 tavro_start_xvfb
 tavro_new_prefix
-trap tavro_cleanup EXIT
 tavro_require_cp932
 # A fresh wineserver, so that the explorer started by the run (tracing the
 # notification area) is the one that owns the virtual desktop.
