@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds both targets: build/i686 (the shipped 32-bit product, checked) and
 # build/x86_64 (the programs and tests that run under 64-bit Wine), then the
-# release zip build/dist/Tavro-2.00-win32.zip.
+# release zip build/dist/Tavro-<version>-win32.zip (the version as CMakeLists.txt
+# gives it).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 jobs=${TAVRO_JOBS:-2}
@@ -21,5 +22,10 @@ cmake --build "$build/x86_64" -j "$jobs"
 # The release: the i686 product's folder packed for Windows users. The x86_64
 # programs get the same package, made the same way, for the test that unpacks
 # it under Wine; it is not for shipping.
-bash "$root/scripts/dist.sh" "$build/i686/bin" "$build/dist/Tavro-2.00-win32.zip"
-bash "$root/scripts/dist.sh" "$build/x86_64/bin" "$build/x86_64/dist/Tavro-2.00-x64-testonly.zip"
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/i686/CMakeCache.txt")
+if [ -z "$version" ]; then
+    echo "build: $build/i686/CMakeCache.txt names no project version: no package made" >&2
+    exit 1
+fi
+bash "$root/scripts/dist.sh" "$build/i686/bin" "$build/dist/Tavro-$version-win32.zip"
+bash "$root/scripts/dist.sh" "$build/x86_64/bin" "$build/x86_64/dist/Tavro-$version-x64-testonly.zip"
