@@ -365,7 +365,7 @@ class RegisterTest(unittest.TestCase):
         pos = watcher.wait_new_icon(30)
         self.assertIsNotNone(pos, "no resident started at the simulated logon")
         h.screenshot("logon_icon")
-        found = h.wait_window(title="TavroCore Ver2.00")
+        found = h.wait_window(title=h.RESIDENT_TITLE)
         self.assertIsNotNone(found)
         h.probe("command", found.hwnd, 32772)
 
