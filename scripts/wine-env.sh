@@ -72,7 +72,10 @@ tavro_new_prefix() {
     export WINEPREFIX="$TAVRO_TEMP_PREFIX"
     if [ -n "${TAVRO_PREFIX_TEMPLATE:-}" ]; then
         tavro_clone_prefix "$TAVRO_PREFIX_TEMPLATE" "$WINEPREFIX"
-        "$WINESERVER" -p >/dev/null 2>&1 &
+        # In the foreground: it returns once the server is ready (it detaches
+        # itself), so the first program cannot start a server of its own,
+        # which would end with its last program and make every start cold.
+        "$WINESERVER" -p >/dev/null 2>&1
     else
         tavro_init_prefix
     fi
