@@ -4,6 +4,7 @@
 #include "CRegistEntry.h"
 #include "CWinApp.h"
 #include "PathUtil.h"
+#include "TavroVersion.h"
 #include "resource.h"
 
 #include <climits>
@@ -362,6 +363,6 @@ int CTrayDlg::ReportLaunchError(int nResult)
     CString text;
     text.Format("Error %d が発生したため、プログラムを起動できません\n"
                 "エラーの説明は附属ドキュメントをご覧ください", nResult);
-    AfxShowMessageBox(GetDesktopWindow(), text, "Tavro 2.00", MB_OK | MB_ICONEXCLAMATION);
+    AfxShowMessageBox(GetDesktopWindow(), text, "Tavro " TAVRO_VERSION, MB_OK | MB_ICONEXCLAMATION);
     return 1;
 }

@@ -30,9 +30,10 @@ fi
 
 # shellcheck source=wine-env.sh
 source "$root/scripts/wine-env.sh"
+# The trap first: a start that fails halfway leaves nothing running.
+trap tavro_cleanup EXIT
 tavro_start_xvfb
 tavro_new_prefix
-trap tavro_cleanup EXIT
 tavro_require_cp932
 # A fresh wineserver, so that the explorer started by the run (tracing the
 # notification area) is the one that owns the virtual desktop.
@@ -41,7 +42,8 @@ tavro_require_cp932
 "$WINESERVER" -p >/dev/null 2>&1 &
 
 mkdir -p "$build/bench"
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/i686/CMakeCache.txt")
 # The programs as shipped: the packages' folders that scripts/dist.sh laid out beside the zips.
 python3 "$root/bench/run_bench.py" --bench-build "$build/x86_64-bench" \
-    --x64-bin "$build/dist/Tavro-2.00-win64/Tavro" --i686-bin "$build/dist/Tavro-2.00-win32/Tavro" \
+    --x64-bin "$build/dist/Tavro-$version-win64/Tavro" --i686-bin "$build/dist/Tavro-$version-win32/Tavro" \
     "${i686_bench[@]}" --reps "${BENCH_REPS:-7}" --out "$build/bench/results.json"

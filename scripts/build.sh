@@ -2,8 +2,8 @@
 # Builds the two shipped products, build/i686 (32-bit) and build/x86_64-product
 # (64-bit), both small and checked, and build/x86_64 (the programs and tests
 # that run under 64-bit Wine), then the two packages in build/dist:
-# Tavro-2.00-win64.zip for 64-bit Windows and Tavro-2.00-win32.zip for 32-bit
-# Windows.
+# Tavro-<version>-win64.zip for 64-bit Windows and Tavro-<version>-win32.zip for 32-bit
+# Windows (the version as CMakeLists.txt gives it).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 jobs=${TAVRO_JOBS:-2}
@@ -27,5 +27,10 @@ cmake --build "$build/x86_64" -j "$jobs"
 # The release: each product's folder packed for Windows users. The black-box
 # tests unpack these packages and start their programs, as a user would; they
 # refuse a package older than the test build's programs, so packing comes last.
-bash "$root/scripts/dist.sh" "$build/x86_64-product/bin" "$build/dist/Tavro-2.00-win64.zip"
-bash "$root/scripts/dist.sh" "$build/i686/bin" "$build/dist/Tavro-2.00-win32.zip"
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/i686/CMakeCache.txt")
+if [ -z "$version" ]; then
+    echo "build: $build/i686/CMakeCache.txt names no project version: no package made" >&2
+    exit 1
+fi
+bash "$root/scripts/dist.sh" "$build/x86_64-product/bin" "$build/dist/Tavro-$version-win64.zip"
+bash "$root/scripts/dist.sh" "$build/i686/bin" "$build/dist/Tavro-$version-win32.zip"

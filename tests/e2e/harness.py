@@ -4,6 +4,7 @@ write. The run script provides DISPLAY, WINEPREFIX and the Wine variables."""
 
 import argparse
 import os
+import select
 import shutil
 import subprocess
 import sys
@@ -15,10 +16,13 @@ SCREEN_W, SCREEN_H = 1024, 768
 TASKBAR_TOP = SCREEN_H - 20   # the virtual desktop's taskbar: 20 pixels at the bottom
 
 ARGS = None
+# Window titles, the launch error's caption and the package names carry the
+# product's version, which the build passes in (--version).
+RESIDENT_TITLE = TOOL_TITLE = LAUNCH_CAPTION = WIN64_ZIP = WIN32_ZIP = None
 
 
 def parse_args():
-    global ARGS
+    global ARGS, RESIDENT_TITLE, TOOL_TITLE, LAUNCH_CAPTION, WIN64_ZIP, WIN32_ZIP
     parser = argparse.ArgumentParser()
     parser.add_argument("--bin", required=True)
     parser.add_argument("--probe", required=True)
@@ -26,7 +30,13 @@ def parse_args():
     parser.add_argument("--artifacts", required=True)
     parser.add_argument("--release", action="store_true",
                         help="test the programs of the 32-bit package instead of the 64-bit one")
+    parser.add_argument("--version", required=True, help="the product's version, as the build names it")
     ARGS, rest = parser.parse_known_args()
+    RESIDENT_TITLE = "TavroCore Ver" + ARGS.version
+    TOOL_TITLE = "Tavro.Exe Ver " + ARGS.version
+    LAUNCH_CAPTION = "Tavro " + ARGS.version
+    WIN64_ZIP = "Tavro-%s-win64.zip" % ARGS.version
+    WIN32_ZIP = "Tavro-%s-win32.zip" % ARGS.version
     os.makedirs(ARGS.artifacts, exist_ok=True)
     ARGS.build_bin = ARGS.bin
     ARGS.bin = unpack_package()
@@ -45,8 +55,8 @@ def unpack_package():
     built = os.path.join(ARGS.build_bin, "Tavro.exe")
     if os.path.isfile(built) and os.path.getmtime(package) < os.path.getmtime(built):
         fatal("%s is older than %s: run scripts/build.sh to pack the programs anew" % (package, built))
-    script = os.path.splitext(os.path.basename(sys.argv[0]))[0]
-    dest = os.path.join(ARGS.artifacts, "package-" + script)
+    # The artifacts folder is the script's own: parallel runs never share it.
+    dest = os.path.join(ARGS.artifacts, "package")
     shutil.rmtree(dest, ignore_errors=True)
     unpack(package, dest)
     folder = os.path.join(dest, "Tavro")
@@ -73,12 +83,15 @@ def run_tests():
 
 
 def ensure_desktop():
-    """The virtual desktop and its taskbar, up before any test looks at the tray."""
+    """The virtual desktop and its taskbar, up before any test looks at the tray.
+    Without them no tray test means anything: the run fails."""
     if not find_windows(cls="Shell_TrayWnd", visible=True):
         log = open(os.path.join(ARGS.artifacts, "desktop.log"), "ab")
         subprocess.Popen([WINELOADER, "explorer", "/desktop=shell,%dx%d" % (SCREEN_W, SCREEN_H)],
                          stdout=log, stderr=log, stdin=subprocess.DEVNULL)
-        wait_until(lambda: find_windows(cls="Shell_TrayWnd", visible=True), 30)
+        if not wait_until(lambda: find_windows(cls="Shell_TrayWnd", visible=True), 30):
+            print("FATAL: the virtual desktop's taskbar did not come up: no tray to test")
+            sys.exit(2)
     time.sleep(1)
 
 
@@ -148,10 +161,13 @@ def stop_all():
     """Ends what the test started: residents through their own exit command (so
     their icons leave the tray), open message boxes closed, the rest killed."""
     for _ in range(3):
-        for box, _text in message_boxes():
+        boxes = message_boxes()
+        if not boxes:
+            break
+        for box, _text in boxes:
             close_box(box)
         time.sleep(0.3)
-    for w in find_windows(title="TavroCore Ver2.00"):
+    for w in find_windows(title=RESIDENT_TITLE):
         probe("command", w.hwnd, 32772)
     wait_until(lambda: all(p.poll() is not None for p in _started), 5)
     for proc in _started:
@@ -160,10 +176,50 @@ def stop_all():
     _started.clear()
 
 
+class ProbeServer:
+    """One e2eprobe process for the whole test ("serve"): a Wine process start
+    costs a quarter of a second or more, and the tests ask hundreds of times."""
+    END = b"\x04 "
+
+    def __init__(self):
+        self.proc = None
+        self.pending = b""
+
+    def ask(self, args, timeout=60.0):
+        texts = [str(a) for a in args]
+        if any("\t" in t or "\n" in t for t in texts):
+            raise ValueError("a probe argument holds a tab or a line break: %r" % (texts,))
+        if self.proc is None or self.proc.poll() is not None:
+            self.proc = subprocess.Popen([WINELOADER, ARGS.probe, "serve"], stdin=subprocess.PIPE,
+                                         stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+            self.pending = b""
+        self.proc.stdin.write("\t".join(texts).encode("utf-8") + b"\n")
+        self.proc.stdin.flush()
+        return self.answer(time.time() + timeout)
+
+    def answer(self, deadline):
+        """The command's output, up to the end line the probe writes after it."""
+        fd = self.proc.stdout.fileno()
+        while True:
+            end = self.pending.find(self.END)
+            if end >= 0 and self.pending.find(b"\n", end) >= 0:
+                out = self.pending[:end]
+                self.pending = self.pending[self.pending.find(b"\n", end) + 1:]
+                return out.replace(b"\r\n", b"\n").decode("utf-8", "replace")
+            ready, _, _ = select.select([fd], [], [], max(0.0, deadline - time.time()))
+            chunk = os.read(fd, 65536) if ready else b""
+            if not chunk:
+                self.proc.kill()
+                self.proc = None
+                raise RuntimeError("the probe did not answer" if not ready else "the probe ended")
+            self.pending += chunk
+
+
+_probe_server = ProbeServer()
+
+
 def probe(*args):
-    out = subprocess.run([WINELOADER, ARGS.probe] + [str(a) for a in args], stdout=subprocess.PIPE,
-                         stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL, timeout=60)
-    return out.stdout.decode("utf-8", "replace")
+    return _probe_server.ask(args)
 
 
 def wait_until(pred, timeout=15.0, interval=0.25):
@@ -431,8 +487,6 @@ def startup_folder_unix():
 
 # ---- release package ---------------------------------------------------
 
-WIN64_ZIP = "Tavro-2.00-win64.zip"
-WIN32_ZIP = "Tavro-2.00-win32.zip"
 I386, AMD64 = 0x14C, 0x8664
 MACHINE_NAMES = {I386: "i386", AMD64: "x86_64"}
 

@@ -289,7 +289,7 @@ class UnpackedTest(unittest.TestCase):
         self.assertEqual("Tavroのフォルダが移動されたため、2件の登録のショートカットが古い場所を指しています．\n"
                          "新しい場所に合わせて更新しますか？", text)
         h.click_control(box.hwnd, 6)   # Yes
-        main = h.wait_window(title="Tavro.Exe Ver 2.00", visible=True)
+        main = h.wait_window(title=h.TOOL_TITLE, visible=True)
         self.assertIsNotNone(main, "no main dialog after the question")
         h.click_control(main.hwnd, 1019)
         h.wait_until(lambda: proc.poll() is not None, 10)

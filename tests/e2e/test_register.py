@@ -170,7 +170,7 @@ class RegisterTest(unittest.TestCase):
         # Windows cannot remove a folder that is a process's current folder (Wine can): the
         # resident, after a launch too, holds neither the entry folder nor the work folder.
         if not h.ARGS.release:   # the probe reads a 64-bit process's parameters
-            pid = [w.pid for w in h.find_windows(title="TavroCore Ver2.00")][0]
+            pid = [w.pid for w in h.find_windows(title=h.RESIDENT_TITLE)][0]
             self.assertEqual(h.to_windows(self.folder).rstrip("\\") + "\\", h.probe("cwd", pid).strip())
 
         # Delete the first registration; the resident keeps running.
@@ -371,7 +371,7 @@ class RegisterTest(unittest.TestCase):
         pos = watcher.wait_new_icon(30)
         self.assertIsNotNone(pos, "no resident started at the simulated logon")
         h.screenshot("logon_icon")
-        found = h.wait_window(title="TavroCore Ver2.00")
+        found = h.wait_window(title=h.RESIDENT_TITLE)
         self.assertIsNotNone(found)
         h.probe("command", found.hwnd, 32772)
 

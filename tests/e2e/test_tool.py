@@ -8,7 +8,6 @@ import unittest
 
 import harness as h
 
-MAIN_TITLE = "Tavro.Exe Ver 2.00"
 BACK, NEXT, FINISH, CANCEL = 12323, 12324, 12325, 2
 
 
@@ -18,7 +17,7 @@ class ToolSession:
     def __init__(self, folder, cwd=None):
         self.folder = folder
         self.proc = h.start(os.path.join(folder, "Tavro.exe"), cwd=cwd or folder, log_name="tavro")
-        self.main = h.wait_window(title=MAIN_TITLE, visible=True)
+        self.main = h.wait_window(title=h.TOOL_TITLE, visible=True)
 
     def press(self, control_id):
         h.click_control(self.main.hwnd, control_id)
@@ -115,7 +114,7 @@ class ToolTest(unittest.TestCase):
             before = tree()
             proc = h.start(os.path.join(folder, "Tavro.exe"), log_name="refused")
             box, text = h.wait_message_box(caption="Tavro")
-            self.assertEqual((message, []), (text, h.find_windows(title=MAIN_TITLE)))
+            self.assertEqual((message, []), (text, h.find_windows(title=h.TOOL_TITLE)))
             h.close_box(box)
             self.assertTrue(h.wait_until(lambda: proc.poll() is not None, 10))
             self.assertEqual(before, tree())

@@ -3,6 +3,7 @@
 // real starts, missing files and documents without association give the
 // results the user sees.
 #include "CTrayDlg.h"
+#include "TavroVersion.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -51,7 +52,7 @@ TEST(CTrayDlgReport, EveryResultUpToThirtyTwoIsAFailure)
         ASSERT_EQ(1u, boxes.Count()) << code;
         const MessageBoxRecorder::Box& box = boxes.Boxes()[0];
         EXPECT_EQ(ExpectedMessage(code), box.text);
-        EXPECT_EQ("Tavro 2.00", box.caption) << code;
+        EXPECT_EQ("Tavro " TAVRO_VERSION, box.caption) << code;
         EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION), box.type) << code;
         EXPECT_EQ(GetDesktopWindow(), box.hOwner) << code;
     }

@@ -67,7 +67,7 @@ class OddSettingsResidentTest(unittest.TestCase):
         h.screenshot("odd_%s_message" % name)
         h.close_box(box)
 
-        window = h.wait_window(title=kit.RESIDENT_TITLE)
+        window = h.wait_window(title=h.RESIDENT_TITLE)
         self.assertIsNotNone(window, "no owner window")
         self.assertFalse(window.visible)
         bar = kit.wait_icon_count(icons_before + 1)
@@ -75,7 +75,7 @@ class OddSettingsResidentTest(unittest.TestCase):
 
         # A double click on the icon: the program is not there.
         h.probe("post", window.hwnd, kit.WM_TRAYNOTIFY, 0, kit.WM_LBUTTONDBLCLK)
-        box, text = h.wait_message_box(caption="Tavro 2.00")
+        box, text = h.wait_message_box(caption=h.LAUNCH_CAPTION)
         self.assertIsNotNone(box, "no launch message")
         match = LAUNCH_ERROR.match(text or "")
         self.assertTrue(match, text)
