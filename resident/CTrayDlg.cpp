@@ -76,7 +76,10 @@ BOOL CTrayDlg::OnInitDialog()
     // The window is never shown (OnWindowPosChanging); moving it away and
     // the minimise message only make sure of that should a show slip through.
     PostMessage(WM_SIZE, SIZE_MINIMIZED, MAKELPARAM(16, 16));
-    return TRUE;
+    // No focus for a window that is never shown: taking it would activate the
+    // window, take the activation from what the user works in (30 residents
+    // at logon), and make the input method set up COM in every resident.
+    return FALSE;
 }
 
 BOOL CTrayDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& lResult)

@@ -4,7 +4,8 @@
 # under 64-bit Wine on its own Xvfb in a throwaway prefix, in the virtual
 # desktop "shell"; where 32-bit code runs, the i686 resident as well. Prints
 # one table; writes <build>/bench/results.json. Not part of the tests.
-# Options: BENCH_REPS (default 7).
+# Options: BENCH_REPS (default 7), BENCH_LOGON_REPS (default 3; each starts 30
+# residents and 30 BareTray).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${TAVRO_BUILD_DIR:-$root/build}
@@ -41,4 +42,4 @@ tavro_require_cp932
 
 mkdir -p "$build/bench"
 python3 "$root/bench/run_bench.py" --bench-build "$build/x86_64-bench" --i686-bin "$build/i686/bin" \
-    "${i686_bench[@]}" --reps "${BENCH_REPS:-7}" --out "$build/bench/results.json"
+    "${i686_bench[@]}" --reps "${BENCH_REPS:-7}" --logon-reps "${BENCH_LOGON_REPS:-3}" --out "$build/bench/results.json"

@@ -226,6 +226,9 @@ TEST_F(TrayDlgTest, CreationLoadsSettingsAddsIconAndHides)
     LONG_PTR exStyle = GetWindowLongPtrA(dlg.m_hWnd, GWL_EXSTYLE);
     EXPECT_EQ(0, exStyle & WS_EX_APPWINDOW);
     EXPECT_NE(0, exStyle & WS_EX_TOOLWINDOW);
+    // Nor does it take the focus or the activation from the user's window.
+    EXPECT_NE(dlg.m_hWnd, GetFocus());
+    EXPECT_NE(dlg.m_hWnd, GetActiveWindow());
     EXPECT_FALSE(IsWindowVisible(dlg.m_hWnd));
     RECT rect;
     GetWindowRect(dlg.m_hWnd, &rect);
