@@ -17,6 +17,7 @@ import time
 WINELOADER = os.environ.get("WINELOADER", "/usr/lib/wine/wine64")
 ID_APP_QUIT = 32772          # the resident's exit command
 LIST_ENTRIES = 1000
+LOGON_RESIDENTS = 30         # residents started at once, as Startup does at logon
 MOVED_ENTRIES = 100
 REMOVE_FILES = 10000
 # Wine's explorer writes one trace line per icon added, stamped with the same
@@ -104,6 +105,62 @@ class Desktop:
                         return int(m.group(1)) * 1000 + int(m.group(2)), int(m.group(3), 16)
             time.sleep(0.05)
         raise RuntimeError("no tray icon was added (see %s)" % self.log_path)
+
+
+def wait_icons(desktop, since, count, timeout=120.0):
+    """Ticks of the first count icons added after byte offset since."""
+    end = time.time() + timeout
+    while time.time() < end:
+        with open(desktop.log_path, "rb") as f:
+            f.seek(since)
+            lines = f.read().decode("ascii", "replace").splitlines()
+        ticks = [int(m.group(1)) * 1000 + int(m.group(2)) for m in map(ADD_ICON.match, lines) if m]
+        if len(ticks) >= count:
+            return ticks[:count]
+        time.sleep(0.1)
+    raise RuntimeError("only %d of %d tray icons were added (see %s)" % (len(ticks), count, desktop.log_path))
+
+
+def logon_run(desktop, launcher, exe, tail, quit_command):
+    """Milliseconds from the first of LOGON_RESIDENTS starts at once until the
+    last of their icons is in the tray."""
+    since = desktop.size()
+    out = run([launcher, "startmany", str(LOGON_RESIDENTS), exe] + ([tail] if tail else []))
+    start = int(re.search(r"tick (\d+)", out).group(1))
+    pids = re.findall(r"pid (\d+)", out)
+    try:
+        ticks = wait_icons(desktop, since, LOGON_RESIDENTS)
+    finally:
+        run([launcher, "stopmany", str(quit_command)] + pids, timeout=900)
+        time.sleep(1.0)   # the icons gone before the next run
+    return max(ticks) - start
+
+
+def logon_rows(desktop, subfolder, label, reps):
+    """A logon with many registrations: LOGON_RESIDENTS residents of the build
+    in C:\\TavroBench\\<subfolder>, each with its own registration, started at
+    once against as many BareTray of that build."""
+    where = "C:\\TavroBench" + ("\\" + subfolder if subfolder else "")
+    label += " "
+    launcher = where + "\\bench_launcher.exe"
+    logon = drive_c("TavroBench", "logon")
+    for i in range(1, LOGON_RESIDENTS + 1):
+        entry = os.path.join(logon, "App%02d.exe" % i)
+        os.makedirs(entry, exist_ok=True)
+        with open(os.path.join(entry, "tavro.ini"), "wb") as f:
+            f.write(("[data]\r\ndispname=ログオン %02d\r\nprogram=C:\\windows\\system32\\notepad.exe\r\n"
+                     "cmdline=\r\nworkdir=\r\niconpath=\r\norgicon=0\r\n" % i).encode("cp932"))
+    bare = (where + "\\BareTray.exe", None, 0)
+    resident = (where + "\\TavroCore.Exe", "/INI=C:\\TavroBench\\logon\\App*.exe\\tavro.ini", ID_APP_QUIT)
+    runs = {"bare": [], "resident": []}
+    for rep in range(reps):
+        order = [("bare", bare), ("resident", resident)]
+        for kind, launch_args in (order if rep % 2 == 0 else order[::-1]):
+            runs[kind].append(logon_run(desktop, launcher, *launch_args))
+            print("  %slogon %-8s %d ms" % (label, kind, runs[kind][-1]), flush=True)
+    return [row(label + "%d residents at once until all icons are in the tray" % LOGON_RESIDENTS, "ms", runs["resident"],
+                runs["bare"], 1.2, "as Startup starts them at logon; each resident with its own registration, "
+                "against as many BareTray started the same way")]
 
 
 def tray_run(desktop, launcher, exe, tail, quit_command, tick_file=None, icon_timeout=30.0):
@@ -222,6 +279,7 @@ def main():
     parser.add_argument("--i686-bin", required=True, help="the 32-bit package's Tavro folder")
     parser.add_argument("--i686-bench", help="i686 build tree with TAVRO_BENCH, where 32-bit code runs")
     parser.add_argument("--reps", type=int, default=7)
+    parser.add_argument("--logon-reps", type=int, default=3)
     parser.add_argument("--out", required=True)
     args = parser.parse_args()
 
@@ -243,12 +301,14 @@ def main():
                 "workdir=\r\niconpath=\r\norgicon=0\r\n".encode("cp932"))
     desktop = Desktop(os.path.join(args.bench_build, "bench-explorer.log"))
     rows.extend(tray_rows(desktop, "", "x64", args.reps))
+    rows.extend(logon_rows(desktop, "", "x64", args.logon_reps))
     if args.i686_bench:
         os.makedirs(os.path.join(work, "i686"))
         for name in ("BareTray.exe", "bench_launcher.exe"):
             shutil.copy2(os.path.join(args.i686_bench, "bench", name), os.path.join(work, "i686"))
         shutil.copy2(os.path.join(args.i686_bin, "TavroCore.Exe"), os.path.join(work, "i686"))
         rows.extend(tray_rows(desktop, "i686", "i686", args.reps))
+        rows.extend(logon_rows(desktop, "i686", "i686", args.logon_reps))
 
     # 3: the entry list beside the list program.
     list_dir = os.path.join(work, "list")

@@ -5,7 +5,8 @@
 # the shipped 64-bit resident, and where 32-bit code runs the i686 resident as
 # well; the sizes of both packages' programs. Prints one table; writes
 # <build>/bench/results.json. Not part of the tests.
-# Options: BENCH_REPS (default 7).
+# Options: BENCH_REPS (default 7), BENCH_LOGON_REPS (default 3; each starts 30
+# residents and 30 BareTray).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${TAVRO_BUILD_DIR:-$root/build}
@@ -46,4 +47,4 @@ version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/i686/CMakeCache.t
 # The programs as shipped: the packages' folders that scripts/dist.sh laid out beside the zips.
 python3 "$root/bench/run_bench.py" --bench-build "$build/x86_64-bench" \
     --x64-bin "$build/dist/Tavro-$version-win64/Tavro" --i686-bin "$build/dist/Tavro-$version-win32/Tavro" \
-    "${i686_bench[@]}" --reps "${BENCH_REPS:-7}" --out "$build/bench/results.json"
+    "${i686_bench[@]}" --reps "${BENCH_REPS:-7}" --logon-reps "${BENCH_LOGON_REPS:-3}" --out "$build/bench/results.json"

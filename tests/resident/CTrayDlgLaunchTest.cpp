@@ -4,6 +4,7 @@
 // results the user sees.
 #include "CTrayDlg.h"
 #include "TavroVersion.h"
+#include "CWinApp.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -54,8 +55,21 @@ TEST(CTrayDlgReport, EveryResultUpToThirtyTwoIsAFailure)
         EXPECT_EQ(ExpectedMessage(code), box.text);
         EXPECT_EQ("Tavro " TAVRO_VERSION, box.caption) << code;
         EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION), box.type) << code;
-        EXPECT_EQ(GetDesktopWindow(), box.hOwner) << code;
+        EXPECT_EQ(NULL, box.hOwner) << code;   // no window yet: none, never the desktop
     }
+
+    // With the resident's window up, the box belongs to that hidden window.
+    CWinApp app;
+    CWnd owner;
+    owner.m_hWnd = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, NULL, NULL, NULL, NULL);
+    app.m_pMainWnd = &owner;
+    boxes.Clear();
+    CTrayDlg::ReportLaunchError(2);
+    app.m_pMainWnd = NULL;
+    DestroyWindow(owner.Detach());
+    ASSERT_EQ(1u, boxes.Count());
+    EXPECT_NE(static_cast<HWND>(NULL), boxes.Boxes()[0].hOwner);
+    EXPECT_NE(GetDesktopWindow(), boxes.Boxes()[0].hOwner);
 
     const int successes[] = { 33, 42, 1000, INT_MAX };
     boxes.Clear();

@@ -3,6 +3,7 @@
 // window, the popup menu and the commands.
 #include "CTrayDlg.h"
 #include "CRegistEntry.h"
+#include "CTrayIconId.h"
 #include "CWinApp.h"
 #include "TavroVersion.h"
 #include "TestSupport.h"
@@ -215,16 +216,24 @@ TEST_F(TrayDlgTest, CreationLoadsSettingsAddsIconAndHides)
     EXPECT_STREQ("C:\\work", dlg.m_strWorkDir);
     EXPECT_STREQ(ini, dlg.m_strIniPath);
 
-    EXPECT_EQ(static_cast<DWORD>(NOTIFYICONDATAA_V1_SIZE), dlg.m_nid.cbSize);
+    EXPECT_EQ(static_cast<DWORD>(NOTIFYICONDATAA_V2_SIZE), dlg.m_nid.cbSize);
     EXPECT_EQ(dlg.m_hWnd, dlg.m_nid.hWnd);
-    EXPECT_EQ(0u, dlg.m_nid.uID);
-    EXPECT_EQ(static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP), dlg.m_nid.uFlags);
+    EXPECT_EQ(CTrayIconId::ForSettingsFile(ini), dlg.m_nid.uID);
+    EXPECT_EQ(static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP), dlg.m_nid.uFlags);
+    EXPECT_EQ(static_cast<UINT>(NOTIFYICON_VERSION_4), dlg.m_nid.uVersion);
     EXPECT_EQ(0x464u, dlg.m_nid.uCallbackMessage);
     EXPECT_EQ(dlg.m_hTrayIcon, dlg.m_nid.hIcon);
     EXPECT_EQ(std::string(62, 'n'), std::string(dlg.m_nid.szTip));
 
-    // Top-level (so "TaskbarCreated" reaches it), hidden, and far out of sight.
+    // Top-level (so "TaskbarCreated" reaches it), hidden, and far out of sight;
+    // a tool window, so that not even a show slipping through makes a taskbar button.
     EXPECT_EQ(NULL, GetParent(dlg.m_hWnd));
+    LONG_PTR exStyle = GetWindowLongPtrA(dlg.m_hWnd, GWL_EXSTYLE);
+    EXPECT_EQ(0, exStyle & WS_EX_APPWINDOW);
+    EXPECT_NE(0, exStyle & WS_EX_TOOLWINDOW);
+    // Nor does it take the focus or the activation from the user's window.
+    EXPECT_NE(dlg.m_hWnd, GetFocus());
+    EXPECT_NE(dlg.m_hWnd, GetActiveWindow());
     EXPECT_FALSE(IsWindowVisible(dlg.m_hWnd));
     RECT rect;
     GetWindowRect(dlg.m_hWnd, &rect);
@@ -332,14 +341,17 @@ void CALLBACK CloseMenu(HWND, UINT, UINT_PTR, DWORD)
         EndMenu();
 }
 
-MenuCapture RightClick(CTrayDlg& dlg)
+// The icon's event as the shell sends it: with version 4 the point in
+// wParam and the event in the low word of lParam, else the bare message.
+MenuCapture RightClick(CTrayDlg& dlg, UINT event = WM_RBUTTONDOWN, WPARAM wParam = 0)
 {
     MenuCapture capture;
     g_capture = &capture;
     capture.previous = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
         dlg.m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CaptureProc)));
     UINT_PTR timer = SetTimer(NULL, 0, 50, CloseMenu);
-    LRESULT result = SendMessageA(dlg.m_hWnd, WM_TRAYNOTIFY, 0, WM_RBUTTONDOWN);
+    LPARAM lParam = dlg.m_bVersion4 ? MAKELPARAM(event, LOWORD(dlg.m_nid.uID)) : event;
+    LRESULT result = SendMessageA(dlg.m_hWnd, WM_TRAYNOTIFY, wParam, lParam);
     KillTimer(NULL, timer);
     SetWindowLongPtrA(dlg.m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(capture.previous));
     g_capture = NULL;
@@ -356,6 +368,7 @@ TEST_F(TrayDlgTest, RightButtonShowsTheMenuWithTheCurrentName)
     MessageBoxRecorder boxes;
     CTrayDlg dlg(ini);
     Open(dlg);
+    dlg.m_bVersion4 = FALSE;
 
     MenuCapture first = RightClick(dlg);
     ASSERT_TRUE(first.seen);
@@ -376,6 +389,62 @@ TEST_F(TrayDlgTest, RightButtonShowsTheMenuWithTheCurrentName)
     EXPECT_TRUE(IsWindow(dlg.m_hWnd));
     EXPECT_EQ(0u, boxes.Count()) << boxes.Texts();
     dlg.DestroyWindow();
+}
+
+TEST_F(TrayDlgTest, VersionFourOpensTheMenuOnContextMenuOnly)
+{
+    CString ini = WriteSettings("版4", OwnExecutable());
+    CTrayDlg dlg(ini);
+    Open(dlg);
+    dlg.m_bVersion4 = TRUE;
+    // The press must not open it: a menu that flips above the cursor would
+    // take the release as a choice.
+    EXPECT_FALSE(RightClick(dlg, WM_RBUTTONDOWN).seen);
+    EXPECT_FALSE(RightClick(dlg, WM_RBUTTONUP).seen);
+    MenuCapture menu = RightClick(dlg, WM_CONTEXTMENU, MAKEWPARAM(300, 200));
+    ASSERT_TRUE(menu.seen);
+    EXPECT_EQ("版4を起動(&A)", menu.texts[0]);
+    dlg.DestroyWindow();
+}
+
+TEST_F(TrayDlgTest, KeyboardSelectLaunchesOncePerKeyPress)
+{
+    CString ini = WriteSettings("鍵", m_folder.Sub("gone.exe"));
+    MessageBoxRecorder boxes;
+    CTrayDlg dlg(ini);
+    Open(dlg);
+    boxes.Clear();
+    dlg.m_bVersion4 = TRUE;
+    LPARAM keySelect = MAKELPARAM(NIN_KEYSELECT, LOWORD(dlg.m_nid.uID));
+    // Enter arrives as two in a row: one launch, one failure message.
+    SendMessageA(dlg.m_hWnd, WM_TRAYNOTIFY, MAKEWPARAM(300, 200), keySelect);
+    SendMessageA(dlg.m_hWnd, WM_TRAYNOTIFY, MAKEWPARAM(300, 200), keySelect);
+    EXPECT_EQ(1u, boxes.Count()) << boxes.Texts();
+    EXPECT_EQ(2, dlg.m_nLaunchResult);
+    // Later key presses launch again.
+    Sleep(GetDoubleClickTime() + 50);
+    SendMessageA(dlg.m_hWnd, WM_TRAYNOTIFY, MAKEWPARAM(300, 200), keySelect);
+    EXPECT_EQ(2u, boxes.Count()) << boxes.Texts();
+    dlg.DestroyWindow();
+}
+
+TEST(CTrayIconId, OnePerRegistrationTheSameAtEveryStart)
+{
+    const UINT a = CTrayIconId::ForSettingsFile("C:\\Tavro\\notepad.exe\\tavro.ini");
+    // Stable: the same folder spelled otherwise, or the tool's folder moved.
+    EXPECT_EQ(a, CTrayIconId::ForSettingsFile("c:\\tavro\\NOTEPAD.EXE\\Tavro.ini"));
+    EXPECT_EQ(a, CTrayIconId::ForSettingsFile("D:\\Moved\\Tools\\notepad.exe\\tavro.ini"));
+    // Distinct: other entry folders, 0x5C trail bytes (表, ソ) included.
+    const char* others[] = { "C:\\Tavro\\calc.exe\\tavro.ini", "C:\\Tavro\\notepad.exf\\tavro.ini",
+                             "C:\\Tavro\\表.exe\\tavro.ini", "C:\\Tavro\\ソ.exe\\tavro.ini",
+                             "C:\\Tavro\\notepad.exe\\x\\tavro.ini" };
+    std::vector<UINT> ids = { a };
+    for (const char* path : others) {
+        UINT id = CTrayIconId::ForSettingsFile(path);
+        for (UINT seen : ids)
+            EXPECT_NE(seen, id) << path;
+        ids.push_back(id);
+    }
 }
 
 TEST_F(TrayDlgTest, OnlyDoubleClickAndLaunchItemStartTheProgram)
@@ -432,6 +501,17 @@ void CALLBACK WatchModal(HWND, UINT, UINT_PTR, DWORD)
 
 }  // namespace
 
+// Counts every time a window of this thread was actually shown.
+int g_nShown = 0;
+LRESULT CALLBACK CountShows(int nCode, WPARAM wParam, LPARAM lParam)
+{
+    const CWPRETSTRUCT* p = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+    if (nCode == HC_ACTION && p->message == WM_WINDOWPOSCHANGED &&
+        (reinterpret_cast<const WINDOWPOS*>(p->lParam)->flags & SWP_SHOWWINDOW))
+        ++g_nShown;
+    return CallNextHookEx(NULL, nCode, wParam, lParam);
+}
+
 TEST_F(TrayDlgTest, ModalDialogStaysHiddenUntilTheExitItem)
 {
     CString ini = WriteSettings("モーダル", OwnExecutable());
@@ -440,12 +520,17 @@ TEST_F(TrayDlgTest, ModalDialogStaysHiddenUntilTheExitItem)
     ModalWatch watch;
     watch.dlg = &dlg;
     g_watch = &watch;
+    // Never shown, not even for a moment at start: no taskbar button flashes.
+    g_nShown = 0;
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROCRET, CountShows, NULL, GetCurrentThreadId());
     UINT_PTR timer = SetTimer(NULL, 0, 50, WatchModal);
     INT_PTR result = dlg.DoModal();
     KillTimer(NULL, timer);
+    UnhookWindowsHookEx(hook);
     g_watch = NULL;
     EXPECT_TRUE(watch.exitSent);
     EXPECT_FALSE(watch.visibleWhenIdle);
+    EXPECT_EQ(0, g_nShown);
     EXPECT_EQ(0, result);
     EXPECT_EQ(0u, boxes.Count()) << boxes.Texts();
 }
@@ -509,6 +594,7 @@ public:
     int m_nAddsAccepted = 0;
     int m_nDeletes = 0;
     int m_nCalls = 0;
+    int m_nVersionCalls = 0;
     // One icon slot, as the shell keeps it: an add fails while it is held, a
     // change fails while it is not.
     BOOL m_bHeld = FALSE;
@@ -527,6 +613,8 @@ private:
                 ++(t->m_bHeld && !held ? t->m_nAddsAccepted : t->m_nAddsRefused);
                 return t->m_bHeld && !held;
             }
+            if (cds->dwData == NIM_SETVERSION)
+                ++t->m_nVersionCalls;
             if (cds->dwData == NIM_DELETE) {
                 ++t->m_nDeletes;
                 t->m_bHeld = FALSE;
@@ -598,11 +686,16 @@ TEST_F(TrayDlgTest, ShellAnnouncedDuringTheIconMessageGetsOneIconWithItsPicture)
         dlg.DestroyWindow();
         GTEST_SKIP() << "the platform did not hand the icon to this process's tray window";
     }
-    // Only the add with the chosen picture; no retry follows.
-    EXPECT_EQ(1, tray.m_nCalls);
+    // Only the add with the chosen picture and the request for version 4; no retry follows.
+    EXPECT_EQ(2, tray.m_nCalls);
+    EXPECT_EQ(1, tray.m_nVersionCalls);
+    EXPECT_TRUE(dlg.m_bVersion4);
     EXPECT_TRUE(tray.m_bHeld);
     EXPECT_EQ(dlg.m_hDefaultIcon, dlg.m_nid.hIcon);
     PumpFor(3000);
-    EXPECT_EQ(1, tray.m_nCalls);
+    EXPECT_EQ(2, tray.m_nCalls);
+    // A shell that starts again gets the icon and is asked for the version again.
+    SendMessageA(dlg.m_hWnd, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    EXPECT_EQ(2, tray.m_nVersionCalls);
     dlg.DestroyWindow();
 }

@@ -48,6 +48,9 @@ def odd_files():
     ]
 
 
+WM_CONTEXTMENU = 0x007B
+
+
 class OddSettingsResidentTest(unittest.TestCase):
     def setUp(self):
         self.folder, self.program = kit.install("TavroSoakOdd")
@@ -82,8 +85,9 @@ class OddSettingsResidentTest(unittest.TestCase):
         self.assertIn(match.group(1), MISSING_CODES)
         h.close_box(box)
 
-        # The right button opens the menu, built with the display name.
-        h.probe("post", window.hwnd, kit.WM_TRAYNOTIFY, 0, kit.WM_RBUTTONDOWN)
+        # The right button's release opens the menu, built with the display name:
+        # WM_CONTEXTMENU of the current tray protocol, with the point in wParam.
+        h.probe("post", window.hwnd, kit.WM_TRAYNOTIFY, (400 << 16) | 500, WM_CONTEXTMENU)
         menus = h.wait_until(kit.open_menus, 5, 0.2)
         self.assertTrue(menus, "no popup menu")
         self.assertEqual(window.pid, menus[0].pid)
