@@ -132,8 +132,8 @@ void CEditFirst::OnSelchangeEntryList()
     CString line;
     line.Format("%s(%s)", pEntry->m_strDispName.GetString(), pEntry->m_strProgram.GetString());
     m_staticSelected.SetWindowText(line);
-    const CString& iconSource = pEntry->m_bOrgIcon ? pEntry->m_strIconPath : pEntry->m_strProgram;
-    ShowOwnedIcon(m_staticIcon, m_hPreviewIcon, CRegistSheet::LoadFileIcon(iconSource));
+    ShowOwnedIcon(m_staticIcon, m_hPreviewIcon,
+                  CRegistSheet::LoadEntryIcon(pEntry->m_bOrgIcon, pEntry->m_strIconPath, pEntry->m_strProgram));
 }
 
 LRESULT CEditFirst::OnWizardNext()

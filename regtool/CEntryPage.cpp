@@ -152,7 +152,8 @@ BOOL CEntryPage::OnSetActive()
     m_strCmdLine = entry.m_strCmdLine;
     m_strWorkDir = entry.m_strWorkDir;
     UpdateData(FALSE);
-    ShowOwnedIcon(m_staticIcon, m_hPreviewIcon, CRegistSheet::LoadFileIcon(CResidentLink::IconSource(m_pSheet->m_entry)));
+    ShowOwnedIcon(m_staticIcon, m_hPreviewIcon,
+                  CRegistSheet::LoadEntryIcon(entry.m_bOrgIcon, entry.m_strIconPath, entry.m_strProgram));
     return CPropertyPage::OnSetActive();
 }
 

@@ -313,6 +313,58 @@ class RegisterTest(unittest.TestCase):
         self.assertIn('"from link" 1', record)
         self.assertIn("cwd=" + h.to_windows(workdir), record)
 
+    def test_app_documents_scripts_and_broken_shortcuts(self):
+        # A type whose open verb only delegates, as packaged apps and Windows' own handlers register.
+        for key, value, data in ((r"HKCU\Software\Classes\.tavphoto", None, "TavroTest.Photo"),
+                                 (r"HKCU\Software\Classes\TavroTest.Photo\shell\open\command",
+                                  "DelegateExecute", "{4ED3A719-CEA8-4BD9-910D-E252F997AFC2}")):
+            subprocess.run([h.WINELOADER, "reg", "add", key] + (["/v", value] if value else ["/ve"])
+                           + ["/d", data, "/f"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        photo = os.path.join(self.apps, "写真.tavphoto")
+        script = os.path.join(self.apps, "run.bat")
+        for path, data in ((photo, b"jpeg"), (script, b"@echo off\r\n")):
+            with open(path, "wb") as f:
+                f.write(data)
+        tool = ToolSession(self.folder)
+        for path in (photo, script):
+            seen = self.register(tool, path, shots=False)
+            self.assertEqual([], seen["boxes"] + seen["boxes_at_next"])
+            # The file itself is its icon source: no program file holds one.
+            self.assertEqual((1, h.to_windows(path)), (seen["orgicon"], seen["iconpath"]))
+            self.assertEqual("登録処理は正常に終了しました．", seen["done"])
+
+        # A shortcut whose target is gone is refused on the file page, naming the target.
+        gone = self.add_program("gone.exe")
+        shortcut = os.path.join(self.apps, "壊れた.lnk")
+        self.assertEqual("", h.probe("makelink", h.to_windows(shortcut), h.to_windows(gone), "",
+                                     h.to_windows(self.apps)).strip())
+        os.remove(gone)
+        before = sorted(os.listdir(self.folder))
+        tool.press(1015)
+        sheet = tool.wizard()
+        page, _ = wait_page_text(sheet, 1015)
+        h.probe("settext", page, 1016, h.to_windows(shortcut))
+        h.click_control(sheet.hwnd, NEXT)
+        box, text = h.wait_message_box(caption="Tavro")
+        self.assertEqual("ショートカットのリンク先が見つかりません．\n%s\nプログラムを登録できません"
+                         % h.to_windows(gone), text)
+        h.close_box(box)
+        self.assertIsNotNone(wait_page_text(sheet, 1016, 2), "the file page was left")
+        h.click_control(sheet.hwnd, 2)   # Cancel
+        tool.quit()
+        self.assertEqual(before, sorted(os.listdir(self.folder)))
+
+        # The residents show their icons without a message at their start.
+        for path in (photo, script):
+            name = os.path.basename(path)
+            watcher = h.TrayWatcher()
+            subprocess.run([h.WINELOADER, "start", h.to_windows(os.path.join(self.folder, name, name + ".lnk"))],
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL,
+                           timeout=60)
+            self.assertIsNotNone(watcher.wait_new_icon(), name)
+            time.sleep(1)
+            self.assertEqual([], [t for _b, t in h.message_boxes()], name)
+
     def test_edit_through_the_hidden_button(self):
         program = self.add_program("編集.exe")
         newdir = os.path.join(self.apps, "新しい 作業")
