@@ -17,8 +17,6 @@ static const int kNoAssociationCode = SE_ERR_NOASSOC;   // 31
 // ASSOCSTR_APPID (Windows 10 and later); the headers name it only for
 // programs that require Windows 10.
 static const ASSOCSTR kAssocStrAppId = static_cast<ASSOCSTR>(ASSOCSTR_SUPPORTED_URI_PROTOCOLS + 2);
-static const char kMissingTargetFormat[] =
-    "ショートカットのリンク先が見つかりません．\n%s\nプログラムを登録できません";
 
 static BOOL FitsPathBuffer(LPCSTR pszPath)
 {
@@ -260,6 +258,13 @@ static BOOL TargetExists(LPCSTR pszTarget)
     return NativeProgramFilesTwin(pszTarget, twin) && GetFileAttributesA(twin) != INVALID_FILE_ATTRIBUTES;
 }
 
+static void ReportMissingTarget(LPCSTR pszTarget)
+{
+    CString text;
+    text.Format("ショートカットのリンク先が見つかりません．\n%s\nプログラムを登録できません", pszTarget);
+    AfxMessageBox(text, MB_OK, 0);
+}
+
 // FALSE, after a message naming it, when the shortcut starts a file that is
 // not there: the registration would only ever report errors. A shortcut that
 // cannot be read, or names no file (a virtual folder), is left to the shell.
@@ -268,9 +273,7 @@ static BOOL CheckShortcutTarget(LPCSTR pszLink)
     char szTarget[MAX_PATH] = { 0 };
     if (!ReadShortcutTarget(pszLink, szTarget) || TargetExists(szTarget))
         return TRUE;
-    CString text;
-    text.Format(kMissingTargetFormat, szTarget);
-    AfxMessageBox(text, MB_OK, 0);
+    ReportMissingTarget(szTarget);
     return FALSE;
 }
 
