@@ -400,26 +400,6 @@ TEST(LoadFileIconTest, FileWithoutIconsGivesMessageAndAnErrorIconTheCallerMayRel
     }
 }
 
-TEST(LoadFileIconTest, SourceStandingForTheRegisteredFileGivesItsShellIconSilently)
-{
-    TempFolder folder;
-    ASSERT_TRUE(folder.WriteFile("run.bat", "@echo off\r\n"));
-    ASSERT_TRUE(folder.WriteFile("chosen.txt", "no icons here"));
-    CString script = folder.Sub("run.bat");
-    MessageBoxRecorder boxes;
-    // The script as its own icon source; a bare program name as an association gives it.
-    for (const char* pszSource : { static_cast<const char*>(script), "rundll32.exe" }) {
-        SCOPED_TRACE(pszSource);
-        HICON hIcon = LoadFileIcon(pszSource, script);
-        EXPECT_TRUE(IsUsableIcon(hIcon));
-        EXPECT_TRUE(DestroyIcon(hIcon));
-        EXPECT_EQ(0u, boxes.Count()) << boxes.Texts();
-    }
-    // An icon file the user chose that holds no icon keeps its message.
-    DestroyIcon(LoadFileIcon(folder.Sub("chosen.txt"), script));
-    EXPECT_EQ(std::string(kIconMessage), boxes.LastText());
-}
-
 TEST(LoadFileIconTest, MissingOrTooLongPathGivesTheErrorIcon)
 {
     TempFolder folder;

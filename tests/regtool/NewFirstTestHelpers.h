@@ -194,36 +194,23 @@ inline void BrowseWith(HWND hPage, int nButtonId, const FileDialogResponder& res
     ASSERT_FALSE(responder.Stuck());
 }
 
-// File types the shell opens without a program FindExecutableA can name, made
-// in the user's classes for the test's life: ".tavdelegate", whose open verb
-// has only a DelegateExecute value, and ".tavpackaged", whose class carries a
-// packaged app's id and no command.
-class ShellOnlyFileTypes
-{
-public:
+// File types the shell opens without a program FindExecutableA can name, in the
+// user's classes for the test's life: ".tavdelegate", whose open verb only has
+// a DelegateExecute value, and ".tavpackaged", whose class carries a packaged
+// app's id and no command.
+struct ShellOnlyFileTypes {
     ShellOnlyFileTypes()
     {
-        Set(".tavdelegate", NULL, "TavroTest.Delegate");
-        Set("TavroTest.Delegate\\shell\\open\\command", "DelegateExecute",
-            "{4ED3A719-CEA8-4BD9-910D-E252F997AFC2}");
-        Set(".tavpackaged", NULL, "TavroTest.Packaged");
-        Set("TavroTest.Packaged\\Application", "AppUserModelID", "Tavro.Test_8wekyb3d8bbwe!App");
-        Set("TavroTest.Packaged\\shell\\open", "PackageId", "Tavro.Test_1.0.0.0_x64__8wekyb3d8bbwe");
+        const char* values[][3] = { { ".tavdelegate", NULL, "TavroTest.Delegate" },
+                                    { "TavroTest.Delegate\\shell\\open\\command", "DelegateExecute", "{4ED3A719-CEA8-4BD9-910D-E252F997AFC2}" },
+                                    { ".tavpackaged", NULL, "TavroTest.Packaged" },
+                                    { "TavroTest.Packaged\\Application", "AppUserModelID", "Tavro.Test_8wekyb3d8bbwe!App" } };
+        for (const auto& v : values)
+            RegSetKeyValueA(HKEY_CURRENT_USER, (std::string("Software\\Classes\\") + v[0]).c_str(), v[1], REG_SZ, v[2], lstrlenA(v[2]) + 1);
     }
     ~ShellOnlyFileTypes()
     {
         for (const char* key : { ".tavdelegate", "TavroTest.Delegate", ".tavpackaged", "TavroTest.Packaged" })
             RegDeleteTreeA(HKEY_CURRENT_USER, (std::string("Software\\Classes\\") + key).c_str());
-    }
-
-private:
-    static void Set(const char* key, const char* value, const char* data)
-    {
-        HKEY hKey = NULL;
-        std::string path = std::string("Software\\Classes\\") + key;
-        if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, NULL, 0, KEY_SET_VALUE, NULL, &hKey, NULL) != 0)
-            return;
-        RegSetValueExA(hKey, value, 0, REG_SZ, reinterpret_cast<const BYTE*>(data), lstrlenA(data) + 1);
-        RegCloseKey(hKey);
     }
 };
