@@ -4,7 +4,7 @@
 # and, with MAX_SIZE, its size in bytes.
 # Run with -DOBJDUMP=... -DFILE=... -DMACHINE=... [-DMAX_SIZE=...]
 set(ALLOWED kernel32.dll user32.dll gdi32.dll shell32.dll ole32.dll comctl32.dll
-            comdlg32.dll advapi32.dll msvcrt.dll)
+            comdlg32.dll advapi32.dll msvcrt.dll shlwapi.dll)
 
 # A failed check removes the program: the check runs after linking, and a
 # program left behind would count as built and pass unchecked next time.

@@ -130,7 +130,8 @@ void CEditFirst::OnSelchangeEntryList()
     CString line;
     line.Format("%s(%s)", pEntry->m_strDispName.GetString(), pEntry->m_strProgram.GetString());
     m_staticSelected.SetWindowText(line);
-    ShowOwnedIcon(m_staticIcon, m_hPreviewIcon, CRegistSheet::LoadFileIcon(CRegistLayout::IconSource(*pEntry)));
+    ShowOwnedIcon(m_staticIcon, m_hPreviewIcon,
+                  CRegistSheet::LoadEntryIcon(pEntry->m_bOrgIcon, pEntry->m_strIconPath, pEntry->m_strProgram));
 }
 
 LRESULT CEditFirst::OnWizardNext()

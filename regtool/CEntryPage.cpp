@@ -177,7 +177,8 @@ BOOL CEntryPage::OnSetActive()
     m_strCmdLine = entry.m_strCmdLine;
     m_strWorkDir = entry.m_strWorkDir;
     UpdateData(FALSE);
-    ShowOwnedIcon(m_staticIcon, m_hPreviewIcon, CRegistSheet::LoadFileIcon(CRegistLayout::IconSource(m_pSheet->m_entry)));
+    ShowOwnedIcon(m_staticIcon, m_hPreviewIcon,
+                  CRegistSheet::LoadEntryIcon(entry.m_bOrgIcon, entry.m_strIconPath, entry.m_strProgram));
     return CPropertyPage::OnSetActive();
 }
 

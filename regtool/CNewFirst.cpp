@@ -54,7 +54,7 @@ LRESULT CNewFirst::OnWizardNext()
         AfxMessageBox("存在しないﾌｧｲﾙが指定されています．", MB_OK, 0);
         return -1;
     }
-    if (m_pSheet->CheckRegistrable(path))
+    if (!m_pSheet->IsRegistrable(path))
         return -1;
 
     m_pSheet->m_entry.m_strProgram = path;
@@ -133,7 +133,7 @@ void CNewFirst::SelectPath(LPCSTR pszPath)
 {
     if (!CheckPathLength(pszPath))
         return;
-    if (m_pSheet->CheckRegistrable(pszPath))
+    if (!m_pSheet->IsRegistrable(pszPath))
         return;
     SetDlgItemText(IDC_NEWFIRST_PATH, pszPath);
 }

@@ -3,6 +3,7 @@
 #include "CTrayIconId.h"
 #include "CMenu.h"
 #include "CRegistEntry.h"
+#include "CShellIcon.h"
 #include "CWinApp.h"
 #include "PathUtil.h"
 #include "TavroVersion.h"
@@ -175,6 +176,11 @@ int CTrayDlg::AcquireIcon()
         // The chosen icon file failed: the user asked for that icon, so the
         // program's own is not taken as a silent substitute.
         HICON hIcon = ExtractSmallIcon(m_strIconPath);
+        // A source that holds no icon of its own (the document itself, a
+        // script, a bare "rundll32.exe") shows the icon Explorer shows for
+        // the registered file, without a message at every logon.
+        if (!hIcon && CShellIcon::StandsForFile(m_strIconPath, m_strProgram))
+            hIcon = CShellIcon::Load(m_strProgram, TRUE);
         if (hIcon) {
             m_hTrayIcon = hIcon;
             return 0;
@@ -394,7 +400,8 @@ int CTrayDlg::LaunchProgram()
     } else {
         // Started through the path a 64-bit program would use: the user chose
         // that file, not its 32-bit twin in SysWOW64.
-        HINSTANCE hResult = ShellExecuteA(m_hWnd, "open", GetNativeViewPath(m_strProgram), m_strCmdLine,
+        // The default verb, as a double click in Explorer; "open" where the type has none.
+        HINSTANCE hResult = ShellExecuteA(m_hWnd, NULL, GetNativeViewPath(m_strProgram), m_strCmdLine,
                                           m_strWorkDir, SW_SHOWNORMAL);
         // The result is a code, not a handle: 0 to 32 are failures, anything
         // else (read unsigned, as the shell defines it) a success, kept within an int.

@@ -217,3 +217,24 @@ inline void BrowseWith(HWND hPage, int nButtonId, const FileDialogResponder& res
     ASSERT_TRUE(responder.Answered());
     ASSERT_FALSE(responder.Stuck());
 }
+
+// File types the shell opens without a program FindExecutableA can name, in the
+// user's classes for the test's life: ".tavdelegate", whose open verb only has
+// a DelegateExecute value, and ".tavpackaged", whose class carries a packaged
+// app's id and no command.
+struct ShellOnlyFileTypes {
+    ShellOnlyFileTypes()
+    {
+        const char* values[][3] = { { ".tavdelegate", NULL, "TavroTest.Delegate" },
+                                    { "TavroTest.Delegate\\shell\\open\\command", "DelegateExecute", "{4ED3A719-CEA8-4BD9-910D-E252F997AFC2}" },
+                                    { ".tavpackaged", NULL, "TavroTest.Packaged" },
+                                    { "TavroTest.Packaged\\Application", "AppUserModelID", "Tavro.Test_8wekyb3d8bbwe!App" } };
+        for (const auto& v : values)
+            RegSetKeyValueA(HKEY_CURRENT_USER, (std::string("Software\\Classes\\") + v[0]).c_str(), v[1], REG_SZ, v[2], lstrlenA(v[2]) + 1);
+    }
+    ~ShellOnlyFileTypes()
+    {
+        for (const char* key : { ".tavdelegate", "TavroTest.Delegate", ".tavpackaged", "TavroTest.Packaged" })
+            RegDeleteTreeA(HKEY_CURRENT_USER, (std::string("Software\\Classes\\") + key).c_str());
+    }
+};

@@ -139,6 +139,10 @@ TEST_F(TrayDlgTest, IconChoiceAndItsMessages)
         // The program's icon is not tried when the chosen icon fails.
         { "icon file without icons", TRUE, text, OwnExecutable(), 1, kIconMessage },
         { "missing icon file", TRUE, missing, OwnExecutable(), 1, kIconMessage },
+        // A source without icons that stands for the registered file: the
+        // shell's icon for that file, silently.
+        { "document as its own icon", TRUE, text, text, 0, NULL },
+        { "bare program of an association", TRUE, "rundll32.exe", text, 0, NULL },
         // Flag clear: the icon path is ignored.
         { "missing program", FALSE, IconFile(), missing, 1, kProgramIconMessage },
         { "document", FALSE, "", text, 1, kProgramIconMessage },
