@@ -2,6 +2,11 @@
 // outside, as the shell would start them. One command per call:
 //   start <exe> [<command line tail>]  start it; prints "pid <n> tick <ms>",
 //                                      the GetTickCount taken just before
+//   startmany <n> <exe> [<tail>]       starts n at once, as the shell does at
+//                                      logon; a '*' in the tail becomes 01..n.
+//                                      Prints "tick <ms>" (before the first),
+//                                      then "pid <n>" for each
+//   stopmany <command id> <pid>...     stop for each of them
 //   windows <pid>                      the process's top-level windows, one
 //                                      "hwnd <n>" line each
 //   memory <pid>                       "private <bytes> workingset <bytes> ..."
@@ -42,7 +47,8 @@ WindowList WindowsOf(DWORD dwPid)
     return list;
 }
 
-int Start(const char* pszExe, const char* pszTail)
+// Starts pszExe with the tail; the process id, or 0 after a message.
+DWORD StartOne(const char* pszExe, const char* pszTail)
 {
     char cmdLine[2048];
     std::snprintf(cmdLine, sizeof(cmdLine), "\"%s\"%s%s", pszExe, pszTail ? " " : "", pszTail ? pszTail : "");
@@ -57,17 +63,47 @@ int Start(const char* pszExe, const char* pszTail)
     si.dwFlags = STARTF_USESTDHANDLES;
     si.hStdInput = si.hStdOutput = si.hStdError = hNul;
     PROCESS_INFORMATION pi;
-    DWORD dwTick = GetTickCount();
     BOOL bStarted = CreateProcessA(pszExe, cmdLine, NULL, NULL, TRUE, 0, NULL, NULL, &si, &pi);
     if (hNul != INVALID_HANDLE_VALUE)
         CloseHandle(hNul);
     if (!bStarted) {
         std::fprintf(stderr, "CreateProcess failed: %lu\n", GetLastError());
-        return 1;
+        return 0;
     }
-    std::printf("pid %lu tick %lu\n", pi.dwProcessId, dwTick);
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
+    return pi.dwProcessId;
+}
+
+int Start(const char* pszExe, const char* pszTail)
+{
+    DWORD dwTick = GetTickCount();
+    DWORD dwPid = StartOne(pszExe, pszTail);
+    if (!dwPid)
+        return 1;
+    std::printf("pid %lu tick %lu\n", dwPid, dwTick);
+    return 0;
+}
+
+int StartMany(int nCount, const char* pszExe, const char* pszTail)
+{
+    std::printf("tick %lu\n", GetTickCount());
+    for (int i = 1; i <= nCount; ++i) {
+        char tail[1024] = "";
+        if (pszTail) {
+            // The tail with its '*' replaced by the two-digit number.
+            const char* star = std::strchr(pszTail, '*');
+            if (star)
+                std::snprintf(tail, sizeof(tail), "%.*s%02d%s", static_cast<int>(star - pszTail), pszTail, i,
+                              star + 1);
+            else
+                std::snprintf(tail, sizeof(tail), "%s", pszTail);
+        }
+        DWORD dwPid = StartOne(pszExe, pszTail ? tail : NULL);
+        if (!dwPid)
+            return 1;
+        std::printf("pid %lu\n", dwPid);
+    }
     return 0;
 }
 
@@ -154,6 +190,14 @@ int main(int argc, char** argv)
         return Memory(std::strtoul(argv[2], NULL, 10));
     if (argc == 3 && std::strcmp(argv[1], "modules") == 0)
         return Modules(std::strtoul(argv[2], NULL, 10));
+    if (argc >= 4 && std::strcmp(argv[1], "startmany") == 0)
+        return StartMany(std::atoi(argv[2]), argv[3], argc >= 5 ? argv[4] : NULL);
+    if (argc >= 3 && std::strcmp(argv[1], "stopmany") == 0) {
+        int rc = 0;
+        for (int i = 3; i < argc; ++i)
+            rc |= Stop(std::strtoul(argv[i], NULL, 10), static_cast<UINT>(std::strtoul(argv[2], NULL, 10)));
+        return rc;
+    }
     if (argc == 4 && std::strcmp(argv[1], "stop") == 0)
         return Stop(std::strtoul(argv[2], NULL, 10), static_cast<UINT>(std::strtoul(argv[3], NULL, 10)));
     std::fprintf(stderr, "usage: launcher start <exe> [tail] | windows <pid> | memory <pid> | stop <pid> <cmd>\n");

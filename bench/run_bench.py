@@ -17,6 +17,7 @@ import time
 WINELOADER = os.environ.get("WINELOADER", "/usr/lib/wine/wine64")
 ID_APP_QUIT = 32772          # the resident's exit command
 LIST_ENTRIES = 1000
+LOGON_RESIDENTS = 30         # residents started at once, as Startup does at logon
 MOVED_ENTRIES = 100
 REMOVE_FILES = 10000
 # Wine's explorer writes one trace line per icon added, stamped with the same
@@ -58,14 +59,21 @@ def numbers(text):
 
 # ---- sizes -----------------------------------------------------------------
 
-def sizes(i686_bin):
+# The size budgets of the shipped programs, the same for both packages, as CMakeLists.txt sets them.
+SIZE_GOALS = (("TavroCore.Exe", 102400), ("Tavro.exe", 358400))
+OBJDUMP = {"win64": "x86_64-w64-mingw32-objdump", "win32": "i686-w64-mingw32-objdump"}
+
+
+def sizes(package, program_dir):
+    """{"<package> <program>": bytes, goal, imports} for the programs of one package's folder."""
     result = {}
-    for name, goal in (("TavroCore.Exe", 102400), ("Tavro.exe", 358400)):
-        path = os.path.join(i686_bin, name)
-        dump = subprocess.run(["i686-w64-mingw32-objdump", "-p", path], stdout=subprocess.PIPE,
+    objdump = OBJDUMP[package]
+    for name, goal in SIZE_GOALS:
+        path = os.path.join(program_dir, name)
+        dump = subprocess.run([objdump, "-p", path], stdout=subprocess.PIPE,
                               env=dict(os.environ, LC_ALL="C")).stdout.decode("ascii", "replace")
         dlls = sorted({m.strip().lower() for m in re.findall(r"DLL Name: (\S+)", dump)})
-        result[name] = {"bytes": os.path.getsize(path), "goal": goal, "imports": dlls}
+        result["%s %s" % (package, name)] = {"bytes": os.path.getsize(path), "goal": goal, "imports": dlls}
     return result
 
 
@@ -99,6 +107,62 @@ class Desktop:
         raise RuntimeError("no tray icon was added (see %s)" % self.log_path)
 
 
+def wait_icons(desktop, since, count, timeout=120.0):
+    """Ticks of the first count icons added after byte offset since."""
+    end = time.time() + timeout
+    while time.time() < end:
+        with open(desktop.log_path, "rb") as f:
+            f.seek(since)
+            lines = f.read().decode("ascii", "replace").splitlines()
+        ticks = [int(m.group(1)) * 1000 + int(m.group(2)) for m in map(ADD_ICON.match, lines) if m]
+        if len(ticks) >= count:
+            return ticks[:count]
+        time.sleep(0.1)
+    raise RuntimeError("only %d of %d tray icons were added (see %s)" % (len(ticks), count, desktop.log_path))
+
+
+def logon_run(desktop, launcher, exe, tail, quit_command):
+    """Milliseconds from the first of LOGON_RESIDENTS starts at once until the
+    last of their icons is in the tray."""
+    since = desktop.size()
+    out = run([launcher, "startmany", str(LOGON_RESIDENTS), exe] + ([tail] if tail else []))
+    start = int(re.search(r"tick (\d+)", out).group(1))
+    pids = re.findall(r"pid (\d+)", out)
+    try:
+        ticks = wait_icons(desktop, since, LOGON_RESIDENTS)
+    finally:
+        run([launcher, "stopmany", str(quit_command)] + pids, timeout=900)
+        time.sleep(1.0)   # the icons gone before the next run
+    return max(ticks) - start
+
+
+def logon_rows(desktop, subfolder, label, reps):
+    """A logon with many registrations: LOGON_RESIDENTS residents of the build
+    in C:\\TavroBench\\<subfolder>, each with its own registration, started at
+    once against as many BareTray of that build."""
+    where = "C:\\TavroBench" + ("\\" + subfolder if subfolder else "")
+    label += " "
+    launcher = where + "\\bench_launcher.exe"
+    logon = drive_c("TavroBench", "logon")
+    for i in range(1, LOGON_RESIDENTS + 1):
+        entry = os.path.join(logon, "App%02d.exe" % i)
+        os.makedirs(entry, exist_ok=True)
+        with open(os.path.join(entry, "tavro.ini"), "wb") as f:
+            f.write(("[data]\r\ndispname=ログオン %02d\r\nprogram=C:\\windows\\system32\\notepad.exe\r\n"
+                     "cmdline=\r\nworkdir=\r\niconpath=\r\norgicon=0\r\n" % i).encode("cp932"))
+    bare = (where + "\\BareTray.exe", None, 0)
+    resident = (where + "\\TavroCore.Exe", "/INI=C:\\TavroBench\\logon\\App*.exe\\tavro.ini", ID_APP_QUIT)
+    runs = {"bare": [], "resident": []}
+    for rep in range(reps):
+        order = [("bare", bare), ("resident", resident)]
+        for kind, launch_args in (order if rep % 2 == 0 else order[::-1]):
+            runs[kind].append(logon_run(desktop, launcher, *launch_args))
+            print("  %slogon %-8s %d ms" % (label, kind, runs[kind][-1]), flush=True)
+    return [row(label + "%d residents at once until all icons are in the tray" % LOGON_RESIDENTS, "ms", runs["resident"],
+                runs["bare"], 1.2, "as Startup starts them at logon; each resident with its own registration, "
+                "against as many BareTray started the same way")]
+
+
 def tray_run(desktop, launcher, exe, tail, quit_command, tick_file=None, icon_timeout=30.0):
     since = desktop.size()
     out = run([launcher, "start", exe] + ([tail] if tail else []))
@@ -127,11 +191,12 @@ def tray_run(desktop, launcher, exe, tail, quit_command, tick_file=None, icon_ti
             "own_tick_after_add": (own - added) if own is not None else None, "modules": modules}
 
 
-def tray_rows(desktop, subfolder, reps):
-    """Start and memory rows of the resident in C:\\TavroBench\\<subfolder>
-    against the BareTray and the launcher beside it (one build)."""
+def tray_rows(desktop, subfolder, label, reps):
+    """Start and memory rows (named with label) of the resident in
+    C:\\TavroBench\\<subfolder> against the BareTray and the launcher beside it
+    (one build)."""
     where = "C:\\TavroBench" + ("\\" + subfolder if subfolder else "")
-    label = subfolder + " " if subfolder else ""
+    label += " "
     launcher = where + "\\bench_launcher.exe"
     bare = (where + "\\BareTray.exe", where + "\\tick.txt", 0, drive_c("TavroBench", subfolder, "tick.txt"))
     resident = (where + "\\TavroCore.Exe", "/INI=C:\\TavroBench\\entry\\tavro.ini", ID_APP_QUIT, None)
@@ -199,7 +264,7 @@ def print_table(rows, size_info, platform):
     for name, s in size_info.items():
         ratio = s["bytes"] / s["goal"]
         print("%-46s %14s %14s %7.2f %6.2f  %s" % (
-            "i686 %s, stripped (bytes)" % name, "{:,}".format(s["bytes"]), "goal {:,}".format(s["goal"]),
+            "%s, stripped (bytes)" % name, "{:,}".format(s["bytes"]), "goal {:,}".format(s["goal"]),
             ratio, 1.0, "ok" if ratio <= 1.0 else "MISSED"))
         print("    imports: %s" % ", ".join(s["imports"]))
     for r in rows:
@@ -210,9 +275,11 @@ def print_table(rows, size_info, platform):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--bench-build", required=True, help="x86_64 build tree with TAVRO_BENCH")
-    parser.add_argument("--i686-bin", required=True)
+    parser.add_argument("--x64-bin", required=True, help="the 64-bit package's Tavro folder")
+    parser.add_argument("--i686-bin", required=True, help="the 32-bit package's Tavro folder")
     parser.add_argument("--i686-bench", help="i686 build tree with TAVRO_BENCH, where 32-bit code runs")
     parser.add_argument("--reps", type=int, default=7)
+    parser.add_argument("--logon-reps", type=int, default=3)
     parser.add_argument("--out", required=True)
     args = parser.parse_args()
 
@@ -222,23 +289,26 @@ def main():
     os.makedirs(work)
     for name in ("BareTray.exe", "bench_launcher.exe", "bench_remove.exe"):
         shutil.copy2(os.path.join(bench_bin, name), work)
-    shutil.copy2(os.path.join(args.bench_build, "bin", "TavroCore.Exe"), work)
+    shutil.copy2(os.path.join(args.x64_bin, "TavroCore.Exe"), work)
     rows = []
 
-    # 1, 2: the resident against BareTray, started alternately; for the i686
-    # product too where it runs, each against BareTray of its own build.
+    # 1, 2: the shipped 64-bit resident against BareTray built the same way,
+    # started alternately; the i686 product too where it runs, against BareTray
+    # built for i686.
     os.makedirs(os.path.join(work, "entry"))
     with open(os.path.join(work, "entry", "tavro.ini"), "wb") as f:
         f.write("[data]\r\ndispname=ベンチ\r\nprogram=C:\\windows\\system32\\notepad.exe\r\ncmdline=\r\n"
                 "workdir=\r\niconpath=\r\norgicon=0\r\n".encode("cp932"))
     desktop = Desktop(os.path.join(args.bench_build, "bench-explorer.log"))
-    rows.extend(tray_rows(desktop, "", args.reps))
+    rows.extend(tray_rows(desktop, "", "x64", args.reps))
+    rows.extend(logon_rows(desktop, "", "x64", args.logon_reps))
     if args.i686_bench:
         os.makedirs(os.path.join(work, "i686"))
         for name in ("BareTray.exe", "bench_launcher.exe"):
             shutil.copy2(os.path.join(args.i686_bench, "bench", name), os.path.join(work, "i686"))
         shutil.copy2(os.path.join(args.i686_bin, "TavroCore.Exe"), os.path.join(work, "i686"))
-        rows.extend(tray_rows(desktop, "i686", args.reps))
+        rows.extend(tray_rows(desktop, "i686", "i686", args.reps))
+        rows.extend(logon_rows(desktop, "i686", "i686", args.logon_reps))
 
     # 3: the entry list beside the list program.
     list_dir = os.path.join(work, "list")
@@ -296,11 +366,13 @@ def main():
                                                per_item("phase_finalpath") - per_item("phase_open"),
                                                per_item("phase_peek"))))
 
-    platform = ("x86_64 build (MinSizeRel, same options as the product) under Wine %s on Xvfb; %s"
+    platform = ("x86_64 product build under Wine %s on Xvfb; rows marked x64: the shipped 64-bit resident "
+                "against BareTray built the same way; %s"
                 % (run(["--version"]).strip().replace("wine-", ""),
                    "rows marked i686: the shipped i686 resident against BareTray built for i686"
                    if args.i686_bench else "the i686 product cannot run here"))
-    size_info = sizes(args.i686_bin)
+    size_info = sizes("win64", args.x64_bin)
+    size_info.update(sizes("win32", args.i686_bin))
     print_table(rows, size_info, platform)
     with open(args.out, "w") as f:
         json.dump({"platform": platform, "repetitions": args.reps, "figures": rows, "sizes": size_info,

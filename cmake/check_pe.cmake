@@ -1,9 +1,10 @@
-# Checks a built program of the product: 32-bit x86 machine type, no imported
-# DLL beyond the system's own, the application manifest and, with MAX_SIZE, its
-# size in bytes.
-# Run with -DOBJDUMP=... -DFILE=... [-DMAX_SIZE=...]
+# Checks a built program of the product: its machine type (MACHINE: i386 for
+# the 32-bit package, x86-64 for the 64-bit one, as objdump names the PE
+# formats), no imported DLL beyond the system's own, the application manifest
+# and, with MAX_SIZE, its size in bytes.
+# Run with -DOBJDUMP=... -DFILE=... -DMACHINE=... [-DMAX_SIZE=...]
 set(ALLOWED kernel32.dll user32.dll gdi32.dll shell32.dll ole32.dll comctl32.dll
-            comdlg32.dll advapi32.dll msvcrt.dll)
+            comdlg32.dll advapi32.dll msvcrt.dll shlwapi.dll)
 
 # A failed check removes the program: the check runs after linking, and a
 # program left behind would count as built and pass unchecked next time.
@@ -19,8 +20,8 @@ execute_process(COMMAND ${CMAKE_COMMAND} -E env LC_ALL=C ${OBJDUMP} -p ${FILE}
 if(NOT rc EQUAL 0)
     check_pe_fail("cannot read ${FILE}")
 endif()
-if(NOT dump MATCHES "file format pei-i386")
-    check_pe_fail("${FILE} is not a 32-bit x86 program")
+if(NOT dump MATCHES "file format pei-${MACHINE}\n")
+    check_pe_fail("${FILE} is not a ${MACHINE} program")
 endif()
 string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${dump}")
 set(names "")
@@ -73,4 +74,4 @@ if(MAX_SIZE)
     endif()
     set(budget " of at most ${MAX_SIZE}")
 endif()
-message(STATUS "check_pe: ${FILE}: i386, ${size} bytes${budget}, manifest, imports ${joined}")
+message(STATUS "check_pe: ${FILE}: ${MACHINE}, ${size} bytes${budget}, manifest, imports ${joined}")

@@ -1,4 +1,5 @@
-# The test build: 64-bit Windows, run under Wine, mingw-w64 (posix thread model, needed by GoogleTest).
+# The test build: 64-bit Windows, run under Wine, mingw-w64 (posix thread model, needed by
+# GoogleTest). The shipped 64-bit programs are built by toolchain-x86_64-product.cmake.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR AMD64)
 set(TAVRO_TRIPLE x86_64-w64-mingw32)

@@ -340,7 +340,7 @@ static int InspectRoot(const CString& folder, TreeRoot& root)
     if (!root.exists)
         return 0;   // the removal of the folder itself reports what is missing
     FindClose(hFind);
-    root.isLink = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    root.isLink = CFolderUtil::IsLink(data);
     if (!FinalPathFunction()) {
         root.finalPath = bare;
         return 0;
@@ -387,6 +387,59 @@ int CFolderUtil::DeleteFileItself(LPCSTR path)
     return error != 0 ? error : DeleteCheckedFile(file, JoinPath(folderFinal, name));
 }
 
+BOOL CFolderUtil::IsLink(const WIN32_FIND_DATAA& data)
+{
+    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return FALSE;
+    // The search gives the reparse tag in dwReserved0.
+    DWORD tag = data.dwReserved0;
+    return tag == 0 || IsReparseTagNameSurrogate(tag);
+}
+
+// 0 when no other handle is open on the folder: opened for deletion without
+// sharing, the open fails (32) while any process holds it, its current
+// folder included, which would make the folder's own removal fail last.
+static int CheckFolderNotHeld(LPCSTR folder)
+{
+    HANDLE hFolder = CreateFileA(folder, DELETE, 0, NULL, OPEN_EXISTING,
+                                 FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, NULL);
+    if (hFolder == INVALID_HANDLE_VALUE)
+        return LastErrorOr(ERROR_SHARING_VIOLATION);
+    CloseHandle(hFolder);
+    return 0;
+}
+
+int CFolderUtil::FindBlockingItem(LPCSTR path, CString& item)
+{
+    CString folder(path);
+    if (EndsWithBackslash(folder))
+        folder = folder.Left(folder.GetLength() - 1);
+    item = folder;
+    // Checked before the listing opens a handle of its own on the folder.
+    int result = CheckFolderNotHeld(folder);
+    if (result != 0)
+        return result;
+    WIN32_FIND_DATAA data;
+    HANDLE hFind = FindFirstIn(folder, data);
+    if (hFind == INVALID_HANDLE_VALUE)
+        return 0;
+    do {
+        CString name(data.cFileName);
+        if (IsDotEntry(name) || !IsPlainName(name))
+            continue;
+        CString child = JoinPath(folder, name);
+        BOOL isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (!isFolder && (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) {
+            item = child;
+            result = ERROR_ACCESS_DENIED;
+        } else if (isFolder && !IsLink(data) && child.GetLength() < MAX_PATH) {
+            result = FindBlockingItem(child, item);
+        }
+    } while (result == 0 && FindNextFileA(hFind, &data));
+    FindClose(hFind);
+    return result;
+}
+
 int CFolderUtil::RemoveFolderTree(LPCSTR path)
 {
     CString folder(path);
@@ -424,7 +477,7 @@ int CFolderUtil::RemoveItem(const CString& folder, const CString& finalPath,
     if (IsDotEntry(name) || !IsPlainName(name))
         return 0;
     BOOL isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    BOOL isLink = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    BOOL isLink = IsLink(data);
     CString item = JoinPath(folder, name);
     if (item.GetLength() >= MAX_PATH)
         return ReportItemError(isFolder, ERROR_FILENAME_EXCED_RANGE);

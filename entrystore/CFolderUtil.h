@@ -46,6 +46,20 @@ public:
     // outside its folder (a link the platform cannot remove as itself).
     int DeleteFileItself(LPCSTR path);
 
+    // Finds, before anything is removed, what would stop the removal of the
+    // folder half way: a read-only file (ERROR_ACCESS_DENIED) or a folder that
+    // another program holds open, as its current folder for one (the error of
+    // opening it for deletion without sharing, 32). item gets the path of the
+    // file or folder. Links are not entered. Shows nothing; 0 when nothing blocks.
+    int FindBlockingItem(LPCSTR path, CString& item);
+
+    // Whether a found item is a link (a symbolic link, a junction: a reparse
+    // point whose tag is a name surrogate), to be removed as itself and never
+    // entered. Other reparse points, such as cloud files and folders kept by
+    // a sync engine, are the file or folder they are. A reparse point
+    // without a tag (Wine shows Unix links so) counts as a link.
+    static BOOL IsLink(const WIN32_FIND_DATAA& data);
+
     // The same rule as the free function AppendBackslash.
     void AppendBackslash(CString& path);
 

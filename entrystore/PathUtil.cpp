@@ -62,7 +62,7 @@ CString GetModuleDir()
     return dir;
 }
 
-static BOOL IsWow64()
+BOOL RunsUnderWow64()
 {
     BOOL bWow64 = FALSE;
     return IsWow64Process(GetCurrentProcess(), &bWow64) && bWow64;
@@ -71,7 +71,7 @@ static BOOL IsWow64()
 CString GetNativeViewPath(LPCSTR path)
 {
     CString result(path);
-    if (!IsWow64())
+    if (!RunsUnderWow64())
         return result;
     char szSystem[MAX_PATH] = {0};
     char szWindows[MAX_PATH] = {0};
@@ -108,6 +108,38 @@ BOOL FileExists(LPCSTR path)
     BOOL isFile = (data.attrib & _A_SUBDIR) == 0;
     _findclose(hFind);
     return isFile;
+}
+
+// The identity of an existing file or folder; FALSE when it cannot be opened.
+// No access is asked for, so a file that another program holds open, even
+// without sharing, still gives its identity.
+static BOOL GetFileIdentity(LPCSTR path, BY_HANDLE_FILE_INFORMATION& info)
+{
+    if (lstrlenA(path) >= MAX_PATH)
+        return FALSE;
+    HANDLE hItem = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
+    if (hItem == INVALID_HANDLE_VALUE)
+        return FALSE;
+    BOOL bRead = GetFileInformationByHandle(hItem, &info);
+    CloseHandle(hItem);
+    return bRead;
+}
+
+BOOL IsSameFile(LPCSTR pathA, LPCSTR pathB)
+{
+    if (lstrcmpiA(pathA, pathB) == 0)
+        return TRUE;
+    BY_HANDLE_FILE_INFORMATION a, b;
+    if (!GetFileIdentity(pathA, a) || !GetFileIdentity(pathB, b))
+        return FALSE;
+    return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+           a.nFileIndexLow == b.nFileIndexLow;
+}
+
+BOOL ItemExists(LPCSTR path)
+{
+    return lstrlenA(path) < MAX_PATH && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
 }
 
 int CreateFolderTree(LPCSTR path)

@@ -42,6 +42,18 @@ BOOL FileExists(LPCSTR path);
 // as the user gave it.
 CString GetNativeViewPath(LPCSTR path);
 
+// TRUE for a 32-bit program running on 64-bit Windows (a WOW64 process).
+BOOL RunsUnderWow64();
+
+// TRUE when both paths name one file or folder. Paths in other forms (an 8.3
+// short name, a subst drive, a mapped drive and its UNC form, another letter
+// case) name the same file: where both exist they are compared by identity
+// (volume serial number and file index), otherwise by text without regard to case.
+BOOL IsSameFile(LPCSTR pathA, LPCSTR pathB);
+
+// TRUE when something (file or folder) exists at the path.
+BOOL ItemExists(LPCSTR path);
+
 // Creates a folder and every missing folder above it (CFolderUtil::CreateFolderTree).
 // 0 on success, -2 for a path under 3 bytes, else the Win32 error code.
 int CreateFolderTree(LPCSTR path);

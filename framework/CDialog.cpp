@@ -197,12 +197,14 @@ static BOOL ReturnsResultDirectly(UINT msg)
 INT_PTR CDialog::DispatchDialogMessage(CDialog* pDialog, HWND hWnd, UINT msg, WPARAM wParam,
                                        LPARAM lParam)
 {
+    // A dialog made without its object (no creation parameter) gets the
+    // default handling only.
+    if (!pDialog)
+        return FALSE;
     if (msg == WM_INITDIALOG) {
         SetWindowLongPtrA(hWnd, DWLP_USER, reinterpret_cast<LONG_PTR>(pDialog));
         pDialog->BindToWindow(hWnd);
     }
-    if (!pDialog)
-        return FALSE;
 
     LRESULT lResult = 0;
     BOOL handled = pDialog->OnMessage(msg, wParam, lParam, lResult);

@@ -5,12 +5,10 @@
 #include "CRegistSheet.h"
 #include "CStringArray.h"
 #include "CFolderUtil.h"
+#include "CRegistLayout.h"
 #include "PathUtil.h"
 #include "resource.h"
 
-// The settings file's name as the list opens it; file names are compared
-// without regard to case, so the commit's "tavro.ini" is the same file.
-static const char kListedIniName[] = "Tavro.ini";
 
 CEditFirst::CEditFirst()
     : CPropertyPage(IDD_EDITFIRST),
@@ -105,7 +103,7 @@ int CEditFirst::ReadEntries()
         AppendBackslash(iniPath);
         iniPath += names[i];
         AppendBackslash(iniPath);
-        iniPath += kListedIniName;
+        iniPath += CRegistLayout::kListedSettingsName;
         pEntry->m_strIniPath = iniPath;
         // A folder without a readable settings file is still listed, with
         // empty texts.
@@ -134,8 +132,8 @@ void CEditFirst::OnSelchangeEntryList()
     CString line;
     line.Format("%s(%s)", pEntry->m_strDispName.GetString(), pEntry->m_strProgram.GetString());
     m_staticSelected.SetWindowText(line);
-    const CString& iconSource = pEntry->m_bOrgIcon ? pEntry->m_strIconPath : pEntry->m_strProgram;
-    ShowOwnedIcon(m_staticIcon, m_hPreviewIcon, CRegistSheet::LoadFileIcon(iconSource));
+    ShowOwnedIcon(m_staticIcon, m_hPreviewIcon,
+                  CRegistSheet::LoadEntryIcon(pEntry->m_bOrgIcon, pEntry->m_strIconPath, pEntry->m_strProgram));
 }
 
 LRESULT CEditFirst::OnWizardNext()

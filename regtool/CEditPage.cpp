@@ -73,8 +73,14 @@ void CEditPage::LoadFromEntry()
         char szResult[kAssocResultSize] = { 0 };
         int nCode = m_pSheet->FindAssociatedProgram(m_strProgram, szResult);
         szResult[kAssocResultSize - 1] = '\0';
-        // A lookup that succeeds without naming a program gives no default.
-        if (!m_pSheet->ReportFindExecutableError(nCode) && szResult[0] != '\0') {
+        if (nCode == SE_ERR_NOASSOC && m_pSheet->SystemCanOpen(m_strProgram)) {
+            // Opened by a packaged app or a delegate handler: no program file
+            // to take the icon from. The file stands for itself and shows the
+            // icon Explorer gives it.
+            m_strIconPath = m_strProgram;
+            m_bOrgIcon = TRUE;
+        } else if (!m_pSheet->ReportFindExecutableError(nCode) && szResult[0] != '\0') {
+            // A lookup that succeeds without naming a program gives no default.
             CString longPath = GetLongPathForm(szResult);
             // The long form may outgrow what the settings file gives back;
             // the platform's own form names the same file and fits.
@@ -135,14 +141,14 @@ CString CEditPage::GetLongPathForm(LPCSTR pszPath)
     return result;
 }
 
-LPCSTR CEditPage::GetIconSource() const
+HICON CEditPage::LoadSourceIcon() const
 {
-    return m_bOrgIcon ? m_strIconPath : m_strProgram;
+    return CRegistSheet::LoadEntryIcon(m_bOrgIcon, m_strIconPath, m_strProgram);
 }
 
 void CEditPage::UpdateIconPreview()
 {
-    ShowOwnedIcon(m_staticIcon, m_hPreviewIcon, m_pSheet->LoadFileIcon(GetIconSource()));
+    ShowOwnedIcon(m_staticIcon, m_hPreviewIcon, LoadSourceIcon());
     UpdateIconControls();
 }
 
@@ -238,7 +244,7 @@ LRESULT CEditPage::OnWizardNext()
         || !CheckStorableText(IDC_EDIT_ICONPATH, m_strIconPath, IDS_LABEL_ICONPATH))
         return -1;
     // Only a test: an unreadable icon file is reported but does not hold the page.
-    DestroyIcon(m_pSheet->LoadFileIcon(GetIconSource()));
+    DestroyIcon(LoadSourceIcon());
 
     CRegistEntry& entry = m_pSheet->m_entry;
     entry.m_strDispName = m_strDispName;

@@ -56,8 +56,9 @@ protected:
     void OnBrowseIcon();
 
 private:
-    // The source of the icon that stands for the registration.
-    LPCSTR GetIconSource() const;
+    // The icon that stands for the registration, from its icon source; owned
+    // by the caller.
+    HICON LoadSourceIcon() const;
     // FALSE (reported, naming the field) for the text of control nID that
     // the settings file cannot keep whole: a character the code page cannot
     // represent, 260 bytes or more, or a control character.

@@ -4,13 +4,37 @@
 #include "CDataExchange.h"
 #include "CRegistSheet.h"
 #include "CFolderUtil.h"
+#include "CRegistLayout.h"
 #include "CResidentLink.h"
 #include "PathUtil.h"
 #include "resource.h"
 
-// The settings file's name as the commit creates it.
-static const char kIniName[] = "tavro.ini";
-static const char kCoreCopyName[] = "TavroCre.Exe";
+// Questions that replace something the user may want to keep: No is the default.
+static const UINT kReplaceQuestion = MB_YESNO | MB_DEFBUTTON2;
+
+static BOOL AskReplace(UINT nIDQuestion)
+{
+    return AfxMessageBox(nIDQuestion, kReplaceQuestion, 0) == IDYES;
+}
+
+static BOOL AskReplaceStartupLink(LPCSTR pszOtherIni, LPCSTR pszOwnIni)
+{
+    CString question;
+    question.Format(IDS_MSG_STARTUP_LINK_FOREIGN, pszOtherIni, pszOwnIni);
+    return AfxMessageBox(question, kReplaceQuestion, 0) == IDYES;
+}
+
+// Why a removal cannot start: a read-only file, or a folder held open.
+static int ReportRemovalBlocked(int code, const CString& item, BOOL bReadOnlyFile)
+{
+    CString text;
+    if (bReadOnlyFile)
+        text.Format(IDS_MSG_READ_ONLY_NOT_REMOVABLE, item.GetString());
+    else
+        text.Format(IDS_MSG_FOLDER_IN_USE, code, item.GetString());
+    AfxMessageBox(text, MB_OK, 0);
+    return code;
+}
 
 static void AppendName(CString& path, LPCSTR pszName)
 {
@@ -150,7 +174,8 @@ BOOL CEntryPage::OnSetActive()
     m_strCmdLine = entry.m_strCmdLine;
     m_strWorkDir = entry.m_strWorkDir;
     UpdateData(FALSE);
-    ShowOwnedIcon(m_staticIcon, m_hPreviewIcon, CRegistSheet::LoadFileIcon(CResidentLink::IconSource(m_pSheet->m_entry)));
+    ShowOwnedIcon(m_staticIcon, m_hPreviewIcon,
+                  CRegistSheet::LoadEntryIcon(entry.m_bOrgIcon, entry.m_strIconPath, entry.m_strProgram));
     return CPropertyPage::OnSetActive();
 }
 
@@ -196,9 +221,9 @@ BOOL CEntryPage::ConfirmOverwrite(LPCSTR pszIniPath)
         // Editing rewrites the folder the entry was listed from without a
         // word; any other folder (the entry was copied or renamed) holds
         // another registration, whatever program it names.
-        if (lstrcmpiA(entry.m_strIniPath, pszIniPath) == 0)
+        if (IsSameFile(entry.m_strIniPath, pszIniPath))
             return TRUE;
-        return AfxMessageBox(IDS_MSG_OVERWRITE, MB_YESNO, 0) == IDYES;
+        return AskReplace(IDS_MSG_OVERWRITE);
     }
     CRegistEntry existing;
     existing.m_strIniPath = pszIniPath;
@@ -207,7 +232,7 @@ BOOL CEntryPage::ConfirmOverwrite(LPCSTR pszIniPath)
     // second one would silently replace the first.
     if (existing.m_strProgram.IsEmpty() || lstrcmpiA(existing.m_strProgram, m_strProgram) == 0)
         return TRUE;
-    return AfxMessageBox(IDS_MSG_OVERWRITE, MB_YESNO, 0) == IDYES;
+    return AskReplace(IDS_MSG_OVERWRITE);
 }
 
 int CEntryPage::CommitEntry()
@@ -217,6 +242,7 @@ int CEntryPage::CommitEntry()
         return ResultRefused;
     if (!ConfirmOverwrite(paths.iniPath))
         return ResultRefused;
+    BOOL bStartup = m_bStartup && ConfirmStartupLink(paths);
 
     // An existing file of the folder's name counts as created for the
     // folder operations; it is no folder to write into all the same.
@@ -247,9 +273,29 @@ int CEntryPage::CommitEntry()
         AfxMessageBox(IDS_MSG_SHORTCUT_NOT_CREATED, MB_OK, 0);
         return result;
     }
-    if (m_bStartup)
+    if (bStartup)
         return CreateStartupLink(paths.linkName, paths.entryFolder, paths.iniPath);
+    if (m_bStartup)
+        AfxMessageBox(IDS_MSG_STARTUP_SKIPPED, MB_OK, 0);
     return 0;
+}
+
+BOOL CEntryPage::ConfirmStartupLink(const CommitPaths& paths)
+{
+    // Programs of the same file name in two Tavro folders (or a copy) share
+    // the Startup shortcut's name: replacing the other one's would keep it
+    // from starting at logon, without a word.
+    CString linkPath;
+    if (CResidentLink::LocateStartupFolder(linkPath) != 0)
+        return TRUE;
+    AppendName(linkPath, paths.linkName);
+    CString target, arguments, otherIni;
+    if (IsTooLong(linkPath) || !FileExists(linkPath) || !CResidentLink::Read(linkPath, target, arguments) ||
+        !CRegistLayout::IniPathOf(arguments, otherIni))
+        return TRUE;
+    if (IsSameFile(otherIni, paths.iniPath) || !FileExists(otherIni))
+        return TRUE;
+    return AskReplaceStartupLink(otherIni, paths.iniPath);
 }
 
 BOOL CEntryPage::BuildCommitPaths(CommitPaths& paths)
@@ -268,14 +314,14 @@ BOOL CEntryPage::BuildCommitPaths(CommitPaths& paths)
     CString toolDir = GetModuleDir();
     paths.entryFolder = toolDir + fileName;
     paths.iniPath = paths.entryFolder;
-    AppendName(paths.iniPath, kIniName);
+    AppendName(paths.iniPath, CRegistLayout::kSettingsName);
     paths.linkName = fileName + ".lnk";
     paths.linkPath = paths.entryFolder;
     AppendName(paths.linkPath, paths.linkName);
     paths.copySource = toolDir;
-    AppendName(paths.copySource, kCoreCopyName);
+    AppendName(paths.copySource, CRegistLayout::kCoreCopyName);
     paths.copyTarget = paths.entryFolder;
-    AppendName(paths.copyTarget, kCoreCopyName);
+    AppendName(paths.copyTarget, CRegistLayout::kCoreCopyName);
     paths.bCopy = !toolDir.IsEmpty() && FileExists(paths.copySource);
     CString residentPath = CResidentLink::ResidentPath();
 
@@ -284,8 +330,8 @@ BOOL CEntryPage::BuildCommitPaths(CommitPaths& paths)
                     IsTooLong(paths.linkPath) || IsTooLong(residentPath) ||
                     (paths.bCopy && IsTooLong(paths.copyTarget));
     if (m_bStartup && !bTooLong) {
-        CString startupLink = CResidentLink::StartupFolder();
-        if (!startupLink.IsEmpty()) {
+        CString startupLink;
+        if (CResidentLink::LocateStartupFolder(startupLink) == 0) {
             AppendName(startupLink, paths.linkName);
             bTooLong = IsTooLong(startupLink);
         }
@@ -299,14 +345,16 @@ BOOL CEntryPage::BuildCommitPaths(CommitPaths& paths)
 
 int CEntryPage::CreateStartupLink(LPCSTR pszLinkName, LPCSTR pszEntryFolder, LPCSTR pszIniPath)
 {
-    CString linkPath = CResidentLink::StartupFolder();
-    BOOL bSaved = FALSE;
-    if (!linkPath.IsEmpty()) {
-        AppendName(linkPath, pszLinkName);
-        bSaved = !IsTooLong(linkPath) &&
-                 CResidentLink::Write(linkPath, m_pSheet->m_entry, pszEntryFolder, pszIniPath) == 0;
+    // A Startup folder that the user (or a cleaner) removed is made anew; one
+    // that cannot be made costs the registration its Startup shortcut only.
+    CString linkPath;
+    if (CResidentLink::LocateStartupFolder(linkPath) != 0 ||
+        (!IsFolder(linkPath) && (CreateFolderTree(linkPath) != 0 || !IsFolder(linkPath)))) {
+        AfxMessageBox(IDS_MSG_STARTUP_SKIPPED, MB_OK, 0);
+        return 0;
     }
-    if (!bSaved) {
+    AppendName(linkPath, pszLinkName);
+    if (IsTooLong(linkPath) || CResidentLink::Write(linkPath, m_pSheet->m_entry, pszEntryFolder, pszIniPath) != 0) {
         AfxMessageBox(IDS_MSG_STARTUP_NOT_CREATED, MB_OK, 0);
         return ResultStartupFailed;
     }
@@ -330,6 +378,8 @@ int CEntryPage::RemoveEntry()
     result = FindStartupLink(linkPath);
     if (result == 0)
         result = CheckStartupLinkReadable(linkPath);
+    if (result == 0)
+        result = CheckNothingBlocks(folder);
     if (result != 0)
         return result;
     if (!ConfirmForeignFolder(folder))
@@ -340,14 +390,25 @@ int CEntryPage::RemoveEntry()
     return RemoveFolderTree(folder);
 }
 
+int CEntryPage::CheckNothingBlocks(const CString& folder)
+{
+    // A removal that stopped half way would leave a registration without its
+    // Startup shortcut or settings file: what would stop it is found first.
+    CFolderUtil util;
+    CString item;
+    int result = util.FindBlockingItem(folder, item);
+    if (result == 0)
+        return 0;
+    return ReportRemovalBlocked(result, item, result == ERROR_ACCESS_DENIED && !IsFolder(item));
+}
+
 BOOL CEntryPage::ConfirmForeignFolder(const CString& folder)
 {
     // Every subfolder of the tool's folder is listed: beside the tool there
-    // may be folders of the user's own that no settings file describes.
-    CRegistEntry onDisk;
-    onDisk.m_strIniPath = m_pSheet->m_entry.m_strIniPath;
-    m_pSheet->LoadEntry(&onDisk);
-    if (!onDisk.m_strProgram.IsEmpty())
+    // may be folders of the user's own that no settings file describes. The
+    // folder as it was listed decides, so that a retry after a removal that
+    // failed half way asks what the first try asked.
+    if (!m_pSheet->m_entry.m_strProgram.IsEmpty())
         return TRUE;
     CString text;
     text.Format(IDS_MSG_NOT_A_REGISTRATION, folder.GetString());
@@ -408,9 +469,11 @@ int CEntryPage::RemoveOwnStartupLink(const CString& linkPath)
         return 0;
     // The file name alone does not tell whose it is: a copied or renamed
     // entry folder shares it with the registration it came from.
-    CString target, arguments;
-    if (!CResidentLink::Read(linkPath, target, arguments) ||
-        lstrcmpiA(arguments, CResidentLink::ArgumentsFor(m_pSheet->m_entry.m_strIniPath)) != 0)
+    // Its settings path may be written in another form (a short name, another
+    // drive letter for the same folder): the file it names decides.
+    CString target, arguments, iniPath;
+    if (!CResidentLink::Read(linkPath, target, arguments) || !CRegistLayout::IniPathOf(arguments, iniPath) ||
+        !IsSameFile(iniPath, m_pSheet->m_entry.m_strIniPath))
         return 0;
     // A link goes as itself. One the platform only opens as its target
     // (Wine's Unix links) cannot be removed without touching that target,

@@ -31,6 +31,8 @@ public:
     int CommitEntry();
     // Writes the Startup shortcut linkName for the entry folder, starting the
     // resident with pszIniPath; 0 on success, else ResultStartupFailed (reported).
+    // A Startup folder that is missing is created; when it cannot be, the
+    // commit goes on without the shortcut and says so (0).
     int CreateStartupLink(LPCSTR pszLinkName, LPCSTR pszEntryFolder, LPCSTR pszIniPath);
     // Deletes the entry's own Startup shortcut and the folder the entry was
     // listed from, asking first when that folder's settings file names no
@@ -77,6 +79,13 @@ private:
     // FALSE when the entry folder's settings file belongs to another program
     // and the user declines to overwrite it.
     BOOL ConfirmOverwrite(LPCSTR pszIniPath);
+    // FALSE when the Startup shortcut of this name starts the resident for
+    // another registration whose settings file exists, and the user declines
+    // to replace it.
+    BOOL ConfirmStartupLink(const CommitPaths& paths);
+    // 0 when no read-only file and no folder held open by another program
+    // would stop the removal of the folder; else the code (reported).
+    int CheckNothingBlocks(const CString& folder);
     // TRUE when the folder's settings file names a program, or the user
     // agrees to remove a folder that may not be a registration at all.
     BOOL ConfirmForeignFolder(const CString& folder);

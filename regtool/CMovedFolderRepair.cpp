@@ -3,18 +3,31 @@
 #include "resource.h"
 #include "CFolderUtil.h"
 #include "CRegistEntry.h"
+#include "CRegistLayout.h"
 #include "CResidentLink.h"
-#include "FileKind.h"
 #include "PathUtil.h"
 
 #include <objbase.h>
 
-static const char kIniName[] = "tavro.ini";
+// folder\name, or "" when the result would reach 260 bytes.
 static CString PathIn(const CString& folder, LPCSTR pszName)
 {
     CString path = folder;
     AppendBackslash(path);
-    return path + pszName;
+    if (!EndsWithBackslash(path))
+        return CString();
+    path += pszName;
+    return path.GetLength() < MAX_PATH ? path : CString();
+}
+
+// The last two components of a path: "name\tavro.ini" of a settings file.
+static CString EntryTail(const CString& iniPath)
+{
+    int last = iniPath.ReverseFind('\\');
+    if (last <= 0)
+        return CString();
+    int parent = iniPath.Left(last).ReverseFind('\\');
+    return iniPath.Mid(parent + 1);
 }
 
 CMovedFolderRepair::CMovedFolderRepair()
@@ -24,6 +37,7 @@ CMovedFolderRepair::CMovedFolderRepair()
 int CMovedFolderRepair::Run()
 {
     int n = FindStale();
+    ReportTooLong();
     if (n == 0)
         return 0;
     CString question;
@@ -34,25 +48,52 @@ int CMovedFolderRepair::Run()
     return n;
 }
 
+void CMovedFolderRepair::ReportTooLong() const
+{
+    if (m_tooLongFolders.GetSize() == 0)
+        return;
+    CString names;
+    for (INT_PTR i = 0; i < m_tooLongFolders.GetSize(); ++i)
+        names += (i > 0 ? "\n" : "") + m_tooLongFolders[i];
+    CString text;
+    text.Format(IDS_MSG_SHORTCUTS_NOT_UPDATED, names.GetString());
+    AfxMessageBox(text, MB_OK, 0);
+}
+
 int CMovedFolderRepair::FindStale()
 {
     m_staleFolders.RemoveAll();
     m_oldIniPaths.RemoveAll();
+    m_tooLongFolders.RemoveAll();
     m_toolDir = GetModuleDir();
     m_residentPath = CResidentLink::ResidentPath();
     // An empty tool folder path (too long to fit) must not list the current folder.
     if (m_toolDir.IsEmpty())
         return 0;
-    CStringArray names, linkPaths, targets, arguments;
+    CStringArray names, found, linkPaths, targets, arguments;
     CFolderUtil util;
     int n = util.EnumSubFolders(names, m_toolDir);
-    for (int i = 0; i < n; ++i)
-        linkPaths.Add(PathIn(m_toolDir + names[i], names[i] + ".lnk"));
-    CResidentLink::ReadEach(linkPaths, targets, arguments);
     for (int i = 0; i < n; ++i) {
+        CString linkPath = PathIn(m_toolDir + names[i], names[i] + ".lnk");
+        CString iniPath = PathIn(m_toolDir + names[i], CRegistLayout::kSettingsName);
+        if (!linkPath.IsEmpty() && !iniPath.IsEmpty()) {
+            found.Add(names[i]);
+            linkPaths.Add(linkPath);
+        } else if (iniPath.IsEmpty() || FileExists(iniPath)) {
+            m_tooLongFolders.Add(names[i]);
+        }
+    }
+    CResidentLink::ReadEach(linkPaths, targets, arguments);
+    CString startupFolder = CResidentLink::StartupFolder();
+    for (INT_PTR i = 0; i < found.GetSize(); ++i) {
+        // Only a shortcut that could not be read is looked for again: the
+        // check runs at every start, over every registration.
         CString oldIniPath;
-        if (IsStale(names[i], targets[i], arguments[i], oldIniPath)) {
-            m_staleFolders.Add(names[i]);
+        BOOL bRead = !targets[i].IsEmpty() || !arguments[i].IsEmpty();
+        BOOL bStale = bRead ? IsStale(found[i], targets[i], arguments[i], oldIniPath)
+                            : !FileExists(linkPaths[i]) && IsStartupStale(found[i], startupFolder, oldIniPath);
+        if (bStale) {
+            m_staleFolders.Add(found[i]);
             m_oldIniPaths.Add(oldIniPath);
         }
     }
@@ -62,14 +103,38 @@ int CMovedFolderRepair::FindStale()
 BOOL CMovedFolderRepair::IsStale(const CString& folderName, const CString& target, const CString& arguments,
                                  CString& oldIniPath) const
 {
+    // A copy of the folder is not a move: while the place the shortcut names
+    // still holds the registration (its settings file or its resident), the
+    // shortcut belongs to that place and stays. Only when both are gone (the
+    // folder moved, a drive came back under another letter) is it stale.
     // An unreadable shortcut gives an empty target and no arguments: not stale.
-    CString iniPath = PathIn(m_toolDir + folderName, kIniName);
-    BOOL bOtherResident = lstrcmpiA(GetPathPart(target, PathNameExt), CResidentLink::kResidentName) == 0 &&
-                          lstrcmpiA(target, m_residentPath) != 0;
-    BOOL bOtherSettings = CResidentLink::IniPathOf(arguments, oldIniPath) && lstrcmpiA(oldIniPath, iniPath) != 0;
+    CString iniPath = PathIn(m_toolDir + folderName, CRegistLayout::kSettingsName);
+    if (!CRegistLayout::IniPathOf(arguments, oldIniPath) || oldIniPath.IsEmpty() || target.IsEmpty())
+        return FALSE;
+    if (IsSameFile(oldIniPath, iniPath) || ItemExists(oldIniPath) || ItemExists(target))
+        return FALSE;
     // Without its settings file there is nothing to write a shortcut from:
     // such a folder is no registration to repair.
-    return (bOtherResident || bOtherSettings) && FileExists(iniPath);
+    return FileExists(iniPath);
+}
+
+BOOL CMovedFolderRepair::IsStartupStale(const CString& folderName, const CString& startupFolder,
+                                        CString& oldIniPath) const
+{
+    // Without its entry shortcut a registration is known by its Startup
+    // shortcut alone: stale when that one names this registration's settings
+    // file (the same entry folder name) at a place that no longer exists.
+    CString iniPath = PathIn(m_toolDir + folderName, CRegistLayout::kSettingsName);
+    CString linkPath = startupFolder.IsEmpty() ? CString() : PathIn(startupFolder, folderName + ".lnk");
+    CString target, arguments;
+    if (linkPath.IsEmpty() || !FileExists(linkPath) || !CResidentLink::Read(linkPath, target, arguments) ||
+        !CRegistLayout::IniPathOf(arguments, oldIniPath) || oldIniPath.IsEmpty())
+        return FALSE;
+    if (lstrcmpiA(EntryTail(oldIniPath), EntryTail(iniPath)) != 0)
+        return FALSE;
+    if (IsSameFile(oldIniPath, iniPath) || ItemExists(oldIniPath))
+        return FALSE;
+    return FileExists(iniPath);
 }
 
 int CMovedFolderRepair::RepairStale()
@@ -90,20 +155,23 @@ int CMovedFolderRepair::RepairEntry(const CString& folderName, const CString& ol
                                     const CString& startupFolder)
 {
     // Written exactly as a commit writes them, from the settings file as it
-    // stands; the paths inside it are the user's and stay as they are.
+    // stands; the paths inside it are the user's and stay as they are. A
+    // settings file without a program still gives the shortcuts their target,
+    // arguments and working folder.
     CString entryFolder = m_toolDir + folderName;
     CString linkName = folderName + ".lnk";
     CRegistEntry entry;
-    entry.m_strIniPath = PathIn(entryFolder, kIniName);
-    if (!LoadEntry(&entry))
+    entry.m_strIniPath = PathIn(entryFolder, CRegistLayout::kSettingsName);
+    LoadEntry(&entry);
+    // The Startup shortcut first: when it cannot be written, the entry
+    // shortcut keeps naming the old place, so the next start asks again.
+    CString startupLink = startupFolder.IsEmpty() ? CString() : PathIn(startupFolder, linkName);
+    if (!startupLink.IsEmpty() && !RepairStartupLink(startupLink, oldIniPath, entry, entryFolder))
         return 1;
-    int nFailed = 0;
-    if (CResidentLink::Write(PathIn(entryFolder, linkName), entry, entryFolder, entry.m_strIniPath) != 0)
-        ++nFailed;
-    if (!startupFolder.IsEmpty() &&
-        !RepairStartupLink(PathIn(startupFolder, linkName), oldIniPath, entry, entryFolder))
-        ++nFailed;
-    return nFailed;
+    CString linkPath = PathIn(entryFolder, linkName);
+    if (CResidentLink::Write(linkPath, entry, entryFolder, entry.m_strIniPath) != 0)
+        return 1;
+    return 0;
 }
 
 BOOL CMovedFolderRepair::RepairStartupLink(const CString& linkPath, const CString& oldIniPath,
@@ -111,9 +179,11 @@ BOOL CMovedFolderRepair::RepairStartupLink(const CString& linkPath, const CStrin
 {
     CString target, arguments, iniPath;
     // A Startup shortcut of the same name that names another settings file
-    // belongs to another registration (of another tool folder) and stays.
+    // belongs to another registration (of another tool folder) and stays; so
+    // does one whose settings file exists, whatever form its path takes.
     if (oldIniPath.IsEmpty() || !FileExists(linkPath) || !CResidentLink::Read(linkPath, target, arguments) ||
-        !CResidentLink::IniPathOf(arguments, iniPath) || lstrcmpiA(iniPath, oldIniPath) != 0)
+        !CRegistLayout::IniPathOf(arguments, iniPath) || lstrcmpiA(iniPath, oldIniPath) != 0 ||
+        ItemExists(iniPath))
         return TRUE;
     return CResidentLink::Write(linkPath, entry, entryFolder, entry.m_strIniPath) == 0;
 }

@@ -21,14 +21,19 @@ public:
     int Run();
 
     // Reads the own shortcut of every entry folder, once each. A registration
-    // is stale when that shortcut starts a resident other than the one beside
-    // the tool, or passes another settings path than its entry folder's.
-    // Returns how many are stale.
+    // is stale when the settings file and the resident that shortcut names
+    // are both gone (a copy of the folder leaves the original in place and is
+    // no move), or, without an entry shortcut, when its Startup shortcut names
+    // its settings file at a place that is gone. Paths in another form that
+    // name this folder's own files are not stale. Returns how many are stale;
+    // registrations whose shortcut or settings path would reach 260 bytes here
+    // are collected apart, as ones that cannot be updated.
+
     int FindStale();
-    // Rewrites the entry shortcut of every stale registration found, and its
-    // Startup shortcut when that one names the old settings path. A shortcut
-    // that could not be written is reported once, after the others. Returns
-    // the number of such shortcuts.
+    // Rewrites the Startup shortcut of every stale registration found when it
+    // names the old settings path, then its entry shortcut. A registration
+    // whose shortcut could not be written is reported once, after the others.
+    // Returns the number of such registrations.
     int RepairStale();
 
 private:
@@ -37,7 +42,12 @@ private:
     // it passes none).
     BOOL IsStale(const CString& folderName, const CString& target, const CString& arguments,
                  CString& oldIniPath) const;
-    // The number of shortcuts of one registration that could not be written.
+    // TRUE when the registration has no entry shortcut and its Startup
+    // shortcut names its settings file at a place that is gone.
+    BOOL IsStartupStale(const CString& folderName, const CString& startupFolder, CString& oldIniPath) const;
+    // Names the registrations that cannot be updated here, once, if any.
+    void ReportTooLong() const;
+    // 1 when a shortcut of one registration could not be written, else 0.
     int RepairEntry(const CString& folderName, const CString& oldIniPath, const CString& startupFolder);
     // Rewrites the Startup shortcut of the registration when it names oldIniPath.
     BOOL RepairStartupLink(const CString& linkPath, const CString& oldIniPath, const CRegistEntry& entry,
@@ -47,6 +57,7 @@ private:
     CString m_residentPath;
     CStringArray m_staleFolders;
     CStringArray m_oldIniPaths;  // what each stale entry shortcut passed
+    CStringArray m_tooLongFolders;
 
     CMovedFolderRepair(const CMovedFolderRepair&);
     CMovedFolderRepair& operator=(const CMovedFolderRepair&);

@@ -54,7 +54,7 @@ LRESULT CNewFirst::OnWizardNext()
         AfxMessageBox(IDS_MSG_NO_SUCH_FILE, MB_OK, 0);
         return -1;
     }
-    if (m_pSheet->CheckRegistrable(path))
+    if (!m_pSheet->IsRegistrable(path))
         return -1;
 
     m_pSheet->m_entry.m_strProgram = path;
@@ -99,21 +99,25 @@ void CNewFirst::OnBrowse()
     if (!current.IsEmpty())
         startDir = m_pSheet->GetPathPart(current, PathDriveDir);
 
+    // A picked shortcut is registered as itself, as a dropped one is: its
+    // target alone would lose the shortcut's arguments and work folder, and a
+    // 32-bit tool on 64-bit Windows would resolve a target in Program Files
+    // to its "Program Files (x86)" twin.
     CString path;
-    if (BrowseForPath(this, "*.exe", IDS_FILTER_PROGRAMS, startDir, path))
+    if (BrowseForPath(this, "*.exe", IDS_FILTER_PROGRAMS, startDir, path, OFN_NODEREFERENCELINKS))
         SelectPath(path);
 }
 
 BOOL CNewFirst::BrowseForPath(CWnd* pParent, LPCSTR pszFileName, UINT nIDFilter,
-                              const CString& startDir, CString& path)
+                              const CString& startDir, CString& path, DWORD dwExtraFlags)
 {
     CString filter;
     filter.LoadString(nIDFilter);
     // The current folder stays where it is: a folder that is a process's
     // current folder cannot be removed, and the user may browse into an
     // entry folder that is deleted later.
-    CFileDialog dlg(TRUE, NULL, pszFileName, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR,
-                    filter, pParent);
+    CFileDialog dlg(TRUE, NULL, pszFileName,
+                    OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR | dwExtraFlags, filter, pParent);
     if (!startDir.IsEmpty())
         dlg.m_ofn.lpstrInitialDir = startDir;
     if (dlg.DoModal() != IDOK) {
@@ -130,7 +134,7 @@ void CNewFirst::SelectPath(LPCSTR pszPath)
 {
     if (!CheckPathLength(pszPath))
         return;
-    if (m_pSheet->CheckRegistrable(pszPath))
+    if (!m_pSheet->IsRegistrable(pszPath))
         return;
     SetDlgItemText(IDC_NEWFIRST_PATH, pszPath);
 }

@@ -25,11 +25,12 @@ public:
     // TakeWidePath refuses). The message has been shown then. The caller
     // still owns the drop handle.
     static BOOL ReadDroppedPath(HDROP hDrop, CString& path);
-    // Runs the file dialog (starting in startDir when given) and takes the
-    // chosen path through TakeWidePath. FALSE on cancel or refusal; the
-    // message has been shown then.
+    // Runs the file dialog (starting in startDir when given, with the OFN_
+    // flags dwExtraFlags beside the usual ones) and takes the chosen path
+    // through TakeWidePath. FALSE on cancel or refusal; the message has been
+    // shown then.
     static BOOL BrowseForPath(CWnd* pParent, LPCSTR pszFileName, UINT nIDFilter,
-                              const CString& startDir, CString& path);
+                              const CString& startDir, CString& path, DWORD dwExtraFlags = 0);
     // A path the user gave, in its wide form, into path in the code page.
     // FALSE, after the message, when it is not held exactly by the code page
     // (a best-fit stand-in may name another, existing file) or takes

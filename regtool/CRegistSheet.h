@@ -37,8 +37,19 @@ public:
     CString GetPathPart(LPCSTR pszPath, PathPart part) { return ::GetPathPart(pszPath, part); }
     int FindAssociatedProgram(LPCSTR pszPath, char* pszResult) { return ::FindAssociatedProgram(pszPath, pszResult); }
     BOOL ReportFindExecutableError(int nCode) { return ::ReportFindExecutableError(nCode); }
-    BOOL CheckRegistrable(LPCSTR pszPath) { return ::CheckRegistrable(pszPath); }
+    BOOL SystemCanOpen(LPCSTR pszPath) { return ::SystemCanOpen(pszPath); }
+    BOOL IsRegistrable(LPCSTR pszPath) { return ::IsRegistrable(pszPath); }
     static HICON LoadFileIcon(LPCSTR pszPath) { return ::LoadFileIcon(pszPath); }
+    static HICON LoadFileIcon(LPCSTR pszIconSource, LPCSTR pszRegisteredFile)
+    {
+        return ::LoadFileIcon(pszIconSource, pszRegisteredFile);
+    }
+    // The icon that stands for a registration: its own icon source when it
+    // has one, else its program.
+    static HICON LoadEntryIcon(BOOL bOrgIcon, LPCSTR pszIconPath, LPCSTR pszProgram)
+    {
+        return bOrgIcon ? ::LoadFileIcon(pszIconPath, pszProgram) : ::LoadFileIcon(pszProgram);
+    }
 
     CNewFirst* m_pNewFirst;
     CEditFirst* m_pEditFirst;

@@ -1,12 +1,11 @@
 #include "CResidentLink.h"
 #include "CRegistEntry.h"
+#include "CRegistLayout.h"
 #include "PathUtil.h"
 
 #include <objbase.h>
 #include <shlobj.h>
 
-const char CResidentLink::kResidentName[] = "TavroCore.Exe";
-static const char kIniKeyword[] = "/INI=";
 
 // COM for the span of one shortcut operation; the tool has no other use for it.
 class CComScope
@@ -62,10 +61,10 @@ int CResidentLink::Write(LPCSTR pszLinkPath, const CRegistEntry& entry, LPCSTR p
         return ResultNoLinkObject;
     pLink->SetPath(ResidentPath());
     pLink->SetDescription(entry.m_strDispName);
-    pLink->SetArguments(ArgumentsFor(pszIniPath));
+    pLink->SetArguments(CRegistLayout::ArgumentsFor(pszIniPath));
     pLink->SetWorkingDirectory(entry.m_strWorkDir.IsEmpty() ? pszEntryFolder
                                                             : entry.m_strWorkDir.GetString());
-    pLink->SetIconLocation(IconSource(entry), entry.m_nIconIndex);
+    pLink->SetIconLocation(CRegistLayout::IconSource(entry), entry.m_nIconIndex);
     HRESULT hr = PersistLink(pLink, pszLinkPath, TRUE);
     pLink->Release();
     return SUCCEEDED(hr) ? 0 : static_cast<int>(hr);
@@ -123,32 +122,12 @@ int CResidentLink::ReadEach(const CStringArray& linkPaths, CStringArray& targets
     return nRead;
 }
 
-CString CResidentLink::ArgumentsFor(LPCSTR pszIniPath)
-{
-    CString arguments;
-    arguments.Format("%s%s", kIniKeyword, pszIniPath);
-    return arguments;
-}
-
-BOOL CResidentLink::IniPathOf(const CString& arguments, CString& iniPath)
-{
-    // No trail byte has the value of '/', so a byte match starts a character.
-    int pos = arguments.Find(kIniKeyword);
-    iniPath = pos < 0 ? CString() : arguments.Mid(pos + static_cast<int>(sizeof(kIniKeyword) - 1));
-    return pos >= 0;
-}
-
 CString CResidentLink::ResidentPath()
 {
     CString toolDir = GetModuleDir();
     if (toolDir.IsEmpty())
         return toolDir;
-    return toolDir + kResidentName;
-}
-
-CString CResidentLink::IconSource(const CRegistEntry& entry)
-{
-    return entry.m_bOrgIcon ? entry.m_strIconPath : entry.m_strProgram;
+    return toolDir + CRegistLayout::kResidentName;
 }
 
 CString CResidentLink::StartupFolder()

@@ -29,19 +29,8 @@ public:
     // that cannot be loaded gives two empty texts. Returns how many were read.
     static int ReadEach(const CStringArray& linkPaths, CStringArray& targets, CStringArray& arguments);
 
-    // The resident's file name, beside the tool.
-    static const char kResidentName[];
-
-    // The resident's arguments for a settings file: "/INI=" and the path,
-    // unquoted, since the resident takes everything after it as the path.
-    static CString ArgumentsFor(LPCSTR pszIniPath);
-    // What the resident would take as its settings path from these
-    // arguments: everything after the first "/INI=". FALSE without it.
-    static BOOL IniPathOf(const CString& arguments, CString& iniPath);
     // The resident beside the running tool; "" when the tool's folder does not fit.
     static CString ResidentPath();
-    // The icon that stands for an entry: its own icon file, or its program.
-    static CString IconSource(const CRegistEntry& entry);
     // The user's Startup folder; "" when the platform has none.
     static CString StartupFolder();
     // Where the user's Startup folder is, also when it does not exist: 0,

@@ -37,7 +37,18 @@ BOOL CWelcomeDlg::OnInitDialog()
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hSmallIcon ? m_hSmallIcon : m_hIcon, FALSE);
     FitPicture();
+    ShowPackageNotice();
     return TRUE;
+}
+
+void CWelcomeDlg::ShowPackageNotice()
+{
+    // The 32-bit tool works on 64-bit Windows, but there it sees shortcuts and
+    // system folders through the 32-bit view: the 64-bit package is the right
+    // one. A line of the dialog, not a box: it is seen at every start and
+    // blocks nothing.
+    if (RunsUnderWow64())
+        ::ShowWindow(::GetDlgItem(m_hWnd, IDC_WELCOME_WOW64), SW_SHOWNA);
 }
 
 // The part of an image of that size that, scaled with its aspect kept, covers

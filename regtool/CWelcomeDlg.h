@@ -39,6 +39,9 @@ private:
     // Gives control 1014 the picture scaled to cover its place (cut evenly on
     // the longer side), so it fills it at any DPI.
     void FitPicture();
+    // Shows line 1020, which names the 64-bit package, when this 32-bit tool
+    // runs on 64-bit Windows.
+    void ShowPackageNotice();
 
     CWelcomeDlg(const CWelcomeDlg&);
     CWelcomeDlg& operator=(const CWelcomeDlg&);

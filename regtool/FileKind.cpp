@@ -2,17 +2,22 @@
 #include "AfxMessageBox.h"
 #include "resource.h"
 #include "CWinApp.h"
+#include "CShellIcon.h"
 #include "PathUtil.h"
 
 #include <cstring>
 #include <objbase.h>
 #include <shlobj.h>
+#include <shlwapi.h>
 
 // Highest value FindExecutableA gives for a failure; anything above is the
 // instance handle of a found program.
 static const int kLastFailureCode = 32;
 // FindExecutableA's code for a document type without an association.
 static const int kNoAssociationCode = SE_ERR_NOASSOC;   // 31
+// ASSOCSTR_APPID (Windows 10 and later); the headers name it only for
+// programs that require Windows 10.
+static const ASSOCSTR kAssocStrAppId = static_cast<ASSOCSTR>(ASSOCSTR_SUPPORTED_URI_PROTOCOLS + 2);
 
 static BOOL FitsPathBuffer(LPCSTR pszPath)
 {
@@ -137,21 +142,158 @@ BOOL ReportFindExecutableError(int nCode)
     return TRUE;
 }
 
-BOOL CheckRegistrable(LPCSTR pszPath)
+// TRUE when the association system names a way to open files of the
+// extension with its default verb. Unknown types are not mapped to the
+// "Open with" class, which would answer for every file.
+static BOOL AssocAnswers(LPCSTR pszExt, ASSOCSTR what)
+{
+    char szOut[MAX_PATH] = { 0 };
+    DWORD cchOut = MAX_PATH;
+    HRESULT hr = AssocQueryStringA(ASSOCF_INIT_IGNOREUNKNOWN | ASSOCF_NOTRUNCATE, what, pszExt, NULL,
+                                   szOut, &cchOut);
+    // E_POINTER: there is an answer, longer than the buffer.
+    return (SUCCEEDED(hr) && szOut[0] != '\0') || hr == E_POINTER;
+}
+
+// FALSE when the key or the value is not there; a value that is no text reads as "".
+static BOOL ReadRegText(HKEY hRoot, LPCSTR pszKey, LPCSTR pszValue, CString& text)
+{
+    char szData[MAX_PATH] = { 0 };
+    DWORD cbData = sizeof(szData) - 1;
+    DWORD dwType = 0;
+    HKEY hKey = NULL;
+    if (RegOpenKeyExA(hRoot, pszKey, 0, KEY_QUERY_VALUE, &hKey) != ERROR_SUCCESS)
+        return FALSE;
+    LONG result = RegQueryValueExA(hKey, pszValue, NULL, &dwType, reinterpret_cast<BYTE*>(szData), &cbData);
+    RegCloseKey(hKey);
+    if (result != ERROR_SUCCESS && result != ERROR_MORE_DATA)
+        return FALSE;
+    text = (dwType == REG_SZ || dwType == REG_EXPAND_SZ) && result == ERROR_SUCCESS ? szData : "";
+    return TRUE;
+}
+
+// A value of the classes: the user's own classes first, which take
+// precedence; HKEY_CLASSES_ROOT shows them merged on Windows, but not in
+// every shell that runs Windows programs.
+static BOOL ReadClassText(const CString& key, LPCSTR pszValue, CString& text)
+{
+    return ReadRegText(HKEY_CURRENT_USER, "Software\\Classes\\" + key, pszValue, text)
+        || ReadRegText(HKEY_CLASSES_ROOT, key, pszValue, text);
+}
+
+// The class keys themselves, where the association system cannot say:
+// Windows 8 and 8.1 already give photos and music to Store apps but know no
+// application ids, and other shells answer neither question. The type's
+// class (the user's choice in Explorer first) opens without a program file
+// when its default verb delegates or the class belongs to a packaged app.
+static BOOL ClassOpensWithoutProgramFile(LPCSTR pszExt)
+{
+    CString progId;
+    CString choiceKey("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\");
+    choiceKey += pszExt;
+    choiceKey += "\\UserChoice";
+    ReadRegText(HKEY_CURRENT_USER, choiceKey, "ProgId", progId);
+    if (progId.IsEmpty())
+        ReadClassText(pszExt, NULL, progId);
+    if (progId.IsEmpty())
+        return FALSE;
+
+    CString verb;
+    if (!ReadClassText(progId + "\\shell", NULL, verb) || verb.IsEmpty())
+        verb = "open";
+    CString unused;
+    return ReadClassText(progId + "\\shell\\" + verb + "\\command", "DelegateExecute", unused)
+        || ReadClassText(progId + "\\Application", "AppUserModelID", unused);
+}
+
+BOOL SystemCanOpen(LPCSTR pszPath)
+{
+    if (!FitsPathBuffer(pszPath))
+        return FALSE;
+    char szTarget[MAX_PATH] = { 0 };
+    CString subject(pszPath);
+    if (lstrcmpiA(GetPathPart(pszPath, PathExt), ".LNK") == 0 && ReadShortcutTarget(pszPath, szTarget))
+        subject = szTarget;
+    CString ext = GetPathPart(subject, PathExt);
+    if (ext.GetLength() < 2)
+        return FALSE;
+    const ASSOCSTR questions[] = { ASSOCSTR_COMMAND, ASSOCSTR_EXECUTABLE, ASSOCSTR_DELEGATEEXECUTE,
+                                   kAssocStrAppId };
+    for (size_t i = 0; i < sizeof(questions) / sizeof(questions[0]); ++i) {
+        if (AssocAnswers(ext, questions[i]))
+            return TRUE;
+    }
+    return ClassOpensWithoutProgramFile(ext);
+}
+
+// A 32-bit program on 64-bit Windows reads a shortcut into the 64-bit
+// program folder as one into "Program Files (x86)"; the same path in the
+// 64-bit folder is where the shortcut really leads.
+static BOOL NativeProgramFilesTwin(LPCSTR pszPath, CString& twin)
+{
+    BOOL bWow64 = FALSE;
+    if (!IsWow64Process(GetCurrentProcess(), &bWow64) || !bWow64)
+        return FALSE;
+    char szX86[MAX_PATH] = { 0 };
+    char szNative[MAX_PATH] = { 0 };
+    DWORD nX86 = GetEnvironmentVariableA("ProgramFiles(x86)", szX86, MAX_PATH);
+    DWORD nNative = GetEnvironmentVariableA("ProgramW6432", szNative, MAX_PATH);
+    if (nX86 == 0 || nX86 >= MAX_PATH || nNative == 0 || nNative >= MAX_PATH)
+        return FALSE;
+    int n = static_cast<int>(nX86);
+    if (lstrlenA(pszPath) <= n || pszPath[n] != '\\' || lstrcmpiA(CString(pszPath, n), szX86) != 0)
+        return FALSE;
+    twin = CString(szNative) + (pszPath + n);
+    return twin.GetLength() < MAX_PATH;
+}
+
+static BOOL TargetExists(LPCSTR pszTarget)
+{
+    if (GetFileAttributesA(GetNativeViewPath(pszTarget)) != INVALID_FILE_ATTRIBUTES)
+        return TRUE;
+    CString twin;
+    return NativeProgramFilesTwin(pszTarget, twin) && GetFileAttributesA(twin) != INVALID_FILE_ATTRIBUTES;
+}
+
+static void ReportMissingTarget(LPCSTR pszTarget)
+{
+    CString text;
+    text.Format(IDS_MSG_LINK_TARGET_MISSING, pszTarget);
+    AfxMessageBox(text, MB_OK, 0);
+}
+
+// FALSE, after a message naming it, when the shortcut starts a file that is
+// not there: the registration would only ever report errors. A shortcut that
+// cannot be read, or names no file (a virtual folder), is left to the shell.
+static BOOL CheckShortcutTarget(LPCSTR pszLink)
+{
+    char szTarget[MAX_PATH] = { 0 };
+    if (!ReadShortcutTarget(pszLink, szTarget) || TargetExists(szTarget))
+        return TRUE;
+    ReportMissingTarget(szTarget);
+    return FALSE;
+}
+
+BOOL IsRegistrable(LPCSTR pszPath)
 {
     if (!FitsPathBuffer(pszPath)) {
         AfxMessageBox(IDS_MSG_PATH_TOO_LONG, MB_OK, 0);
-        return TRUE;
-    }
-    // Programs and shortcuts need no lookup; whether the file exists is the
-    // caller's test.
-    CString ext = GetPathPart(pszPath, PathExt);
-    if (lstrcmpiA(ext, ".EXE") == 0 || lstrcmpiA(ext, ".LNK") == 0)
         return FALSE;
+    }
+    // Programs need no lookup; whether the file exists is the caller's test.
+    CString ext = GetPathPart(pszPath, PathExt);
+    if (lstrcmpiA(ext, ".EXE") == 0)
+        return TRUE;
+    if (lstrcmpiA(ext, ".LNK") == 0)
+        return CheckShortcutTarget(pszPath);
 
     char szResult[kAssocResultSize];
     int nCode = FindAssociatedProgram(pszPath, szResult);
-    return ReportFindExecutableError(nCode);
+    // FindExecutableA knows only classic commands; packaged apps and
+    // delegate handlers open the file all the same.
+    if (nCode == kNoAssociationCode && SystemCanOpen(pszPath))
+        return TRUE;
+    return !ReportFindExecutableError(nCode);
 }
 
 // The system's error icon as an icon of the caller's own: callers release
@@ -164,14 +306,32 @@ static HICON CopyErrorIcon()
     return hCopy ? hCopy : hShared;
 }
 
-HICON LoadFileIcon(LPCSTR pszPath)
+// The file's first icon; NULL when it has none or is no file that holds icons.
+static HICON ExtractFirstIcon(LPCSTR pszPath)
 {
-    HICON hIcon = NULL;
-    if (FitsPathBuffer(pszPath))
-        hIcon = ExtractIconA(AfxGetInstanceHandle(), GetNativeViewPath(pszPath), 0);
+    if (!FitsPathBuffer(pszPath))
+        return NULL;
+    HICON hIcon = ExtractIconA(AfxGetInstanceHandle(), GetNativeViewPath(pszPath), 0);
     // NULL: no icon in the file or unreadable; 1: not a program, library or icon file.
-    if (hIcon != NULL && reinterpret_cast<UINT_PTR>(hIcon) != 1)
-        return hIcon;
+    return reinterpret_cast<UINT_PTR>(hIcon) == 1 ? NULL : hIcon;
+}
+
+static HICON ReportNoIcon()
+{
     AfxMessageBox(IDS_MSG_ICON_NOT_LOADED, MB_OK, 0);
     return CopyErrorIcon();
+}
+
+HICON LoadFileIcon(LPCSTR pszPath)
+{
+    HICON hIcon = ExtractFirstIcon(pszPath);
+    return hIcon ? hIcon : ReportNoIcon();
+}
+
+HICON LoadFileIcon(LPCSTR pszIconSource, LPCSTR pszRegisteredFile)
+{
+    HICON hIcon = ExtractFirstIcon(pszIconSource);
+    if (!hIcon && CShellIcon::StandsForFile(pszIconSource, pszRegisteredFile))
+        hIcon = CShellIcon::Load(pszRegisteredFile, FALSE);
+    return hIcon ? hIcon : ReportNoIcon();
 }

@@ -25,10 +25,21 @@ int FindAssociatedProgram(LPCSTR pszPath, char* pszResult);
 // TRUE when the code is a failure (its message has been shown): every code
 // from 0 to 32. Above 32 the lookup found a program: FALSE, no message.
 BOOL ReportFindExecutableError(int nCode);
-// FALSE when the file may be registered; TRUE when refused (reason shown).
-// Programs (.EXE) and shortcuts (.LNK) pass without a lookup.
-BOOL CheckRegistrable(LPCSTR pszPath);
+// TRUE when the system has a way to open the file (for a shortcut: the file
+// it starts) as a double click would: a classic command, a DelegateExecute
+// verb or a packaged app's association. FindExecutableA knows only the
+// first and answers 31 for the others.
+BOOL SystemCanOpen(LPCSTR pszPath);
+// TRUE when the file may be registered; FALSE when refused (reason shown).
+// Programs (.EXE) pass without a lookup, shortcuts (.LNK) unless the file
+// they start is missing, documents when the system has a way to open them.
+BOOL IsRegistrable(LPCSTR pszPath);
 // The first icon of the file; never NULL: the system's error icon after
 // "アイコンが読み込めません．" when the file has none. The caller may
 // DestroyIcon whatever it gets.
 HICON LoadFileIcon(LPCSTR pszPath);
+// The icon of a registration whose own icon source is pszIconSource: its
+// first icon, or, where the source holds none and stands for the registered
+// file (CShellIcon::StandsForFile), the shell's icon for pszRegisteredFile
+// without a message. Otherwise as LoadFileIcon.
+HICON LoadFileIcon(LPCSTR pszIconSource, LPCSTR pszRegisteredFile);

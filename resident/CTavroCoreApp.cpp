@@ -1,9 +1,9 @@
 #include "CTavroCoreApp.h"
 #include "AfxMessageBox.h"
 #include "resource.h"
+#include "CRegistLayout.h"
 #include "CTrayDlg.h"
-
-static const char kIniKeyword[] = "/INI=";
+#include "PathUtil.h"
 
 CTavroCoreApp::CTavroCoreApp()
     : CWinApp(NULL)
@@ -15,12 +15,20 @@ BOOL CTavroCoreApp::ParseCommandLine(LPCSTR pszCommandLine, CString& strIniPath)
     // The search starts on character boundaries only: a lead byte followed by
     // '/' must not be read as the start of the keyword. The path runs to the
     // end of the line and needs no quotes, so nothing is trimmed or unquoted.
-    CString line(pszCommandLine);
-    int pos = line.Find(kIniKeyword);
-    if (pos < 0)
+    return CRegistLayout::IniPathOf(CString(pszCommandLine), strIniPath);
+}
+
+BOOL CTavroCoreApp::MakeOwnFolderCurrent()
+{
+    // Started from its shortcut, the resident would keep the entry folder (the
+    // shortcut's working folder) as its current folder for its whole life, and
+    // a folder that is any process's current folder cannot be removed: the
+    // registration could then not be deleted while its icon is in the tray.
+    CString module;
+    if (!AfxGetModulePath(NULL, module))
         return FALSE;
-    strIniPath = line.Mid(pos + static_cast<int>(sizeof(kIniKeyword) - 1));
-    return TRUE;
+    CString folder = GetDirPart(module);
+    return !folder.IsEmpty() && SetCurrentDirectoryA(folder);
 }
 
 BOOL CTavroCoreApp::InitInstance()
@@ -30,6 +38,7 @@ BOOL CTavroCoreApp::InitInstance()
         AfxMessageBox(IDS_MSG_DIRECT_START, MB_OK);
         return FALSE;
     }
+    MakeOwnFolderCurrent();
     CTrayDlg dlg(iniPath);
     m_pMainWnd = &dlg;
     dlg.DoModal();

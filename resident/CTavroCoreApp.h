@@ -18,4 +18,10 @@ public:
     // the first "/INI=" (exact case, found on a character boundary), unchanged.
     // FALSE when the keyword is missing.
     static BOOL ParseCommandLine(LPCSTR pszCommandLine, CString& strIniPath);
+
+    // Makes the resident's own folder (the Tavro folder) its current folder,
+    // so that it never holds an entry folder or a work folder open. The
+    // programs it launches with an empty work folder and the tool it opens
+    // from its menu inherit it. FALSE when the folder cannot be made current.
+    static BOOL MakeOwnFolderCurrent();
 };

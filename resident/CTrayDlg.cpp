@@ -1,13 +1,16 @@
 #include "CTrayDlg.h"
 #include "AfxMessageBox.h"
+#include "CTrayIconId.h"
 #include "CMenu.h"
 #include "CRegistEntry.h"
+#include "CShellIcon.h"
 #include "CWinApp.h"
 #include "PathUtil.h"
 #include "resource.h"
 
 #include <climits>
 #include <direct.h>
+#include <windowsx.h>
 
 // The shell reads the tip of the first record form only: 64 bytes with the
 // terminator, although the declared field is longer.
@@ -26,11 +29,12 @@ CTrayDlg::CTrayDlg(LPCSTR pszIniPath, CWnd* pParent)
       m_nLaunchResult(0),
       m_bOrgIcon(FALSE),
       m_hDefaultIcon(NULL),
+      m_bVersion4(FALSE),
       m_hWindowIcon(NULL),
       m_uTaskbarCreated(RegisterWindowMessageA("TaskbarCreated")),
       m_bRetryTimer(FALSE),
       m_bIconChosen(FALSE),
-      m_bHidden(FALSE)
+      m_dwLastKeySelect(0)
 {
     ZeroMemory(&m_nid, sizeof(m_nid));
     // The tray shows small icons: load the resident's icon at that size from
@@ -70,10 +74,13 @@ BOOL CTrayDlg::OnInitDialog()
     GetWindowRect(&rect);
     OffsetRect(&rect, -kOffscreen, -kOffscreen);
     MoveWindow(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, FALSE);
-    // The template is visible; the dialog appears (out of sight) when
-    // initialisation ends and hides on this message, handled after that.
+    // The window is never shown (OnWindowPosChanging); moving it away and
+    // the minimise message only make sure of that should a show slip through.
     PostMessage(WM_SIZE, SIZE_MINIMIZED, MAKELPARAM(16, 16));
-    return TRUE;
+    // No focus for a window that is never shown: taking it would activate the
+    // window, take the activation from what the user works in (30 residents
+    // at logon), and make the input method set up COM in every resident.
+    return FALSE;
 }
 
 BOOL CTrayDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& lResult)
@@ -105,18 +112,20 @@ BOOL CTrayDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& lResul
 void CTrayDlg::OnSize(UINT nType, int cx, int cy)
 {
     Default(WM_SIZE, nType, MAKELPARAM(cx, cy));
-    if (nType == SIZE_MINIMIZED) {
-        m_bHidden = TRUE;
+    if (nType == SIZE_MINIMIZED)
         ShowWindow(SW_HIDE);
-    }
 }
 
 void CTrayDlg::OnWindowPosChanging(WINDOWPOS* pPos)
 {
-    // The modal loop shows its dialog when the queue first runs empty, which
-    // is after the hide message: once hidden, requests to show are dropped.
-    if (m_bHidden && pPos)
+    // The modal loop shows its dialog when the queue first runs empty, template
+    // style or not. The window only hosts the icon: every request to show it
+    // is dropped from creation on, so no taskbar button ever flashes at logon,
+    // and it does not take the activation from what the user works in.
+    if (pPos && (pPos->flags & SWP_SHOWWINDOW)) {
         pPos->flags &= ~SWP_SHOWWINDOW;
+        pPos->flags |= SWP_NOACTIVATE;
+    }
 }
 
 BOOL CTrayDlg::OnCommand(UINT nID, UINT nCode, HWND hControl)
@@ -166,6 +175,11 @@ int CTrayDlg::AcquireIcon()
         // The chosen icon file failed: the user asked for that icon, so the
         // program's own is not taken as a silent substitute.
         HICON hIcon = ExtractSmallIcon(m_strIconPath);
+        // A source that holds no icon of its own (the document itself, a
+        // script, a bare "rundll32.exe") shows the icon Explorer shows for
+        // the registered file, without a message at every logon.
+        if (!hIcon && CShellIcon::StandsForFile(m_strIconPath, m_strProgram))
+            hIcon = CShellIcon::Load(m_strProgram, TRUE);
         if (hIcon) {
             m_hTrayIcon = hIcon;
             return 0;
@@ -208,14 +222,25 @@ void CTrayDlg::CopyTip(LPSTR pszTip, int cbTip, LPCSTR pszText)
 BOOL CTrayDlg::AddNotifyIcon()
 {
     ZeroMemory(&m_nid, sizeof(m_nid));
-    m_nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    // The record reaches uVersion, which NIM_SETVERSION reads; it ends before
+    // the GUID, which is not used: Windows ties a GUID to the program's path.
+    m_nid.cbSize = NOTIFYICONDATAA_V2_SIZE;
     m_nid.hWnd = m_hWnd;
-    m_nid.uID = 0;
-    m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    m_nid.uID = CTrayIconId::ForSettingsFile(m_strIniPath);
+    // With version 4 the shell shows the tip only when asked to.
+    m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP;
     m_nid.uCallbackMessage = WM_TRAYNOTIFY;
     m_nid.hIcon = m_hTrayIcon;
+    m_nid.uVersion = NOTIFYICON_VERSION_4;
     CopyTip(m_nid.szTip, kTipBytes, m_strDispName);
     return Shell_NotifyIconA(NIM_ADD, &m_nid);
+}
+
+void CTrayDlg::AskForVersion4()
+{
+    // A shell without it keeps sending the plain mouse messages.
+    m_nid.uVersion = NOTIFYICON_VERSION_4;
+    m_bVersion4 = Shell_NotifyIconA(NIM_SETVERSION, &m_nid);
 }
 
 void CTrayDlg::RemoveNotifyIcon()
@@ -240,10 +265,13 @@ void CTrayDlg::PutIconInTray()
 {
     // A restarted shell has forgotten the icon; a shell that only re-announced
     // itself still has it, and then NIM_ADD fails where NIM_MODIFY works.
-    if (AddNotifyIcon() || Shell_NotifyIconA(NIM_MODIFY, &m_nid))
+    // The version belongs to the icon: a new one is asked for it again.
+    if (AddNotifyIcon() || Shell_NotifyIconA(NIM_MODIFY, &m_nid)) {
         StopAddRetry();
-    else
+        AskForVersion4();
+    } else {
         StartAddRetry();
+    }
 }
 
 void CTrayDlg::OnTimer(UINT_PTR nIDEvent)
@@ -258,14 +286,33 @@ void CTrayDlg::OnTaskbarCreated()
         PutIconInTray();
 }
 
-LRESULT CTrayDlg::OnTrayNotify(WPARAM, LPARAM lParam)
+LRESULT CTrayDlg::OnTrayNotify(WPARAM wParam, LPARAM lParam)
 {
-    switch (static_cast<UINT>(lParam)) {
+    // Version 4 puts the icon's id into the high word; the old protocol sends
+    // the bare message, which fits the low word.
+    switch (LOWORD(lParam)) {
     case WM_LBUTTONDBLCLK:
         LaunchProgram();
         break;
+    case NIN_KEYSELECT:
+        OnKeySelect();
+        break;
+    case WM_CONTEXTMENU:
+        // Right button released, Shift+F10 or the menu key: at the point the
+        // shell gives, the icon's place for the keyboard.
+        if (m_bVersion4) {
+            POINT pt = { GET_X_LPARAM(wParam), GET_Y_LPARAM(wParam) };
+            ShowPopupMenu(pt);
+        }
+        break;
     case WM_RBUTTONDOWN:
-        ShowPopupMenu();
+        // Only where the shell does not speak version 4: there the menu still
+        // opens on the press, at the cursor, as it always has.
+        if (!m_bVersion4) {
+            POINT pt = { 0, 0 };
+            GetCursorPos(&pt);
+            ShowPopupMenu(pt);
+        }
         break;
     default:
         break;
@@ -273,7 +320,16 @@ LRESULT CTrayDlg::OnTrayNotify(WPARAM, LPARAM lParam)
     return 0;
 }
 
-void CTrayDlg::ShowPopupMenu()
+void CTrayDlg::OnKeySelect()
+{
+    DWORD now = GetTickCount();
+    if (m_dwLastKeySelect != 0 && now - m_dwLastKeySelect < GetDoubleClickTime())
+        return;
+    m_dwLastKeySelect = now;
+    LaunchProgram();
+}
+
+void CTrayDlg::ShowPopupMenu(POINT pt)
 {
     // Loaded anew for every display, so the launch item shows the name as it is now.
     CMenu menu;
@@ -281,8 +337,6 @@ void CTrayDlg::ShowPopupMenu()
     CString text;
     text.Format(IDS_MENU_LAUNCH, static_cast<LPCSTR>(m_strDispName));
     menu.ModifyMenu(ID_APP_LAUNCH, MF_BYCOMMAND | MF_STRING, ID_APP_LAUNCH, text);
-    POINT pt = { 0, 0 };
-    GetCursorPos(&pt);
     CMenu* pPopup = menu.GetSubMenu(0);
     if (pPopup) {
         // Without the foreground the menu would not close on a click elsewhere;
@@ -322,7 +376,7 @@ BOOL CTrayDlg::BuildToolCommand(LPCSTR pszModulePath, CString& strCommand)
 void CTrayDlg::OnRegist()
 {
     // The tool lies beside the resident. Its full path, quoted, keeps WinExec
-    // from searching the current folder, which a launch has made the work folder.
+    // from searching the current folder for a program of that name.
     // Read whole: a cut or best-fit path would name a program in another folder.
     CString module;
     if (!AfxGetModulePath(NULL, module) || module.GetLength() >= MAX_PATH)
@@ -335,22 +389,18 @@ void CTrayDlg::OnRegist()
 
 int CTrayDlg::LaunchProgram()
 {
-    if (!m_strWorkDir.IsEmpty()) {
-        // Drive first: _chdir alone does not change the current drive.
-        CString upper(m_strWorkDir);
-        upper.MakeUpper();
-        char letter = upper.GetAt(0);
-        if (letter >= 'A' && letter <= 'Z')
-            _chdrive(letter - 'A' + 1);
-        _chdir(m_strWorkDir);
-    }
+    // The work folder goes to the shell only: the resident's own current
+    // folder stays its own, since a folder held as a current folder cannot be
+    // removed (and the tool opened from the menu starts in it). With an empty
+    // work folder the program starts in the resident's folder.
     if (m_strProgram.IsEmpty()) {
         // An empty file would make the shell open the work folder instead.
         m_nLaunchResult = SE_ERR_FNF;
     } else {
         // Started through the path a 64-bit program would use: the user chose
         // that file, not its 32-bit twin in SysWOW64.
-        HINSTANCE hResult = ShellExecuteA(m_hWnd, "open", GetNativeViewPath(m_strProgram), m_strCmdLine,
+        // The default verb, as a double click in Explorer; "open" where the type has none.
+        HINSTANCE hResult = ShellExecuteA(m_hWnd, NULL, GetNativeViewPath(m_strProgram), m_strCmdLine,
                                           m_strWorkDir, SW_SHOWNORMAL);
         // The result is a code, not a handle: 0 to 32 are failures, anything
         // else (read unsigned, as the shell defines it) a success, kept within an int.
@@ -358,6 +408,15 @@ int CTrayDlg::LaunchProgram()
         m_nLaunchResult = value > static_cast<UINT_PTR>(INT_MAX) ? INT_MAX : static_cast<int>(value);
     }
     return ReportLaunchError(m_nLaunchResult);
+}
+
+// The resident's own hidden window, so that the box belongs to this program
+// and not to the desktop; none while there is no window yet.
+static HWND LaunchErrorOwner()
+{
+    CWinApp* pApp = AfxGetApp();
+    CWnd* pMain = pApp ? pApp->m_pMainWnd : NULL;
+    return pMain ? pMain->m_hWnd : NULL;
 }
 
 int CTrayDlg::ReportLaunchError(int nResult)
@@ -368,6 +427,6 @@ int CTrayDlg::ReportLaunchError(int nResult)
     text.Format(IDS_MSG_LAUNCH_ERROR, nResult);
     CString caption;
     caption.LoadString(IDS_LAUNCH_ERROR_CAPTION);
-    AfxShowMessageBox(GetDesktopWindow(), text, caption, MB_OK | MB_ICONEXCLAMATION);
+    AfxShowMessageBox(LaunchErrorOwner(), text, caption, MB_OK | MB_ICONEXCLAMATION);
     return 1;
 }

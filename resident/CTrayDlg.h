@@ -20,12 +20,14 @@ public:
     // Fills m_nid and adds the icon; TRUE when the shell took it.
     BOOL AddNotifyIcon();
     void RemoveNotifyIcon();
-    // Mouse messages of the tray icon arrive in lParam; always 0.
+    // The icon's events arrive in the low word of lParam; with the current
+    // protocol wParam carries the point the menu belongs at. Always 0.
     LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam);
     // Opens the registered file; 1 when a failure message was shown, else 0.
     int LaunchProgram();
     // Shows the launch failure message for a shell result of 32 or less
-    // (returns 1); results above 32 are successes (returns 0).
+    // (returns 1); results above 32 are successes (returns 0). The box belongs
+    // to the resident's own hidden window, or to none before there is one.
     static int ReportLaunchError(int nResult);
 
     // Copies text into a tip field of cbTip bytes: as many whole characters
@@ -48,6 +50,9 @@ public:
     BOOL m_bOrgIcon;
     // The resident's own icon in tray size; owned by the dialog object.
     HICON m_hDefaultIcon;
+    // Whether the shell took NOTIFYICON_VERSION_4: then the menu comes with
+    // WM_CONTEXTMENU; without it, on the right button's press as always.
+    BOOL m_bVersion4;
 
 protected:
     virtual BOOL OnInitDialog();
@@ -65,7 +70,12 @@ protected:
     void OnTaskbarCreated();
 
 private:
-    void ShowPopupMenu();
+    // Opens the menu at pt (screen coordinates).
+    void ShowPopupMenu(POINT pt);
+    // Enter or space on the icon chosen by keyboard.
+    void OnKeySelect();
+    // Asks the shell for the current protocol: keyboard use and WM_CONTEXTMENU.
+    void AskForVersion4();
     // Adds the icon, or changes it when the shell already holds it; retried
     // once a second until the shell takes it.
     void PutIconInTray();
@@ -81,6 +91,7 @@ private:
     // and the timer leave the tray alone: the modal loop of an icon message
     // delivers them before there is a picture to show.
     BOOL m_bIconChosen;
-    // Set once the dialog has hidden itself: it is never shown again.
-    BOOL m_bHidden;
+    // GetTickCount of the last keyboard launch: Enter reaches a program as
+    // two NIN_KEYSELECT in a row, which must not start it twice.
+    DWORD m_dwLastKeySelect;
 };

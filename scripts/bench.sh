@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Benchmarks: builds the product (i686, for its sizes) and the same sources
-# with the product's options for x86_64 plus the bench programs, then measures
-# under 64-bit Wine on its own Xvfb in a throwaway prefix, in the virtual
-# desktop "shell"; where 32-bit code runs, the i686 resident as well. Prints
-# one table; writes <build>/bench/results.json. Not part of the tests.
-# Options: BENCH_REPS (default 7).
+# Benchmarks: builds both packages (scripts/build.sh) and the bench programs
+# with the 64-bit product's toolchain and options, then measures under 64-bit
+# Wine on its own Xvfb in a throwaway prefix, in the virtual desktop "shell":
+# the shipped 64-bit resident, and where 32-bit code runs the i686 resident as
+# well; the sizes of both packages' programs. Prints one table; writes
+# <build>/bench/results.json. Not part of the tests.
+# Options: BENCH_REPS (default 7), BENCH_LOGON_REPS (default 3; each starts 30
+# residents and 30 BareTray).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${TAVRO_BUILD_DIR:-$root/build}
@@ -12,7 +14,7 @@ jobs=${TAVRO_JOBS:-2}
 
 bash "$root/scripts/build.sh"
 cmake -S "$root" -B "$build/x86_64-bench" \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-x86_64.cmake" \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-x86_64-product.cmake" \
     -DCMAKE_BUILD_TYPE=MinSizeRel -DTAVRO_TESTS=OFF -DTAVRO_SMALL=ON -DTAVRO_BENCH=ON >/dev/null
 cmake --build "$build/x86_64-bench" -j "$jobs"
 
@@ -29,9 +31,10 @@ fi
 
 # shellcheck source=wine-env.sh
 source "$root/scripts/wine-env.sh"
+# The trap first: a start that fails halfway leaves nothing running.
+trap tavro_cleanup EXIT
 tavro_start_xvfb
 tavro_new_prefix
-trap tavro_cleanup EXIT
 tavro_require_cp932
 # A fresh wineserver, so that the explorer started by the run (tracing the
 # notification area) is the one that owns the virtual desktop.
@@ -40,5 +43,8 @@ tavro_require_cp932
 "$WINESERVER" -p >/dev/null 2>&1 &
 
 mkdir -p "$build/bench"
-python3 "$root/bench/run_bench.py" --bench-build "$build/x86_64-bench" --i686-bin "$build/i686/bin" \
-    "${i686_bench[@]}" --reps "${BENCH_REPS:-7}" --out "$build/bench/results.json"
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/i686/CMakeCache.txt")
+# The programs as shipped: the packages' folders that scripts/dist.sh laid out beside the zips.
+python3 "$root/bench/run_bench.py" --bench-build "$build/x86_64-bench" \
+    --x64-bin "$build/dist/Tavro-$version-win64/Tavro" --i686-bin "$build/dist/Tavro-$version-win32/Tavro" \
+    "${i686_bench[@]}" --reps "${BENCH_REPS:-7}" --logon-reps "${BENCH_LOGON_REPS:-3}" --out "$build/bench/results.json"

@@ -23,6 +23,15 @@ if [ $# -ne 2 ]; then
 fi
 bin=$1
 zip_path=$2
+# The folder laid out beside the zip is OUT_ZIP without ".zip", removed first:
+# any other name would name a folder of the user's to remove.
+case "$(basename -- "$zip_path")" in
+    ?*.zip) ;;
+    *)
+        echo "dist: OUT_ZIP must be a file name ending in .zip, not $zip_path: no package made" >&2
+        exit 2
+        ;;
+esac
 
 # What a user gets, in this order; nothing else from the build folder (tests,
 # logs, TavroCre.Exe) goes into the package.

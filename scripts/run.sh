@@ -12,11 +12,6 @@ bash "$root/scripts/build.sh"
 echo "Built: $build/i686/bin (the shipped 32-bit programs) and $build/x86_64/bin (64-bit, runs here)."
 ls -l "$build/i686/bin" 2>/dev/null || true
 
-program="$build/x86_64/bin/Tavro.exe"
-if [ ! -f "$program" ]; then
-    echo "Tavro.exe is not built yet: nothing to start."
-    exit 0
-fi
 if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
     echo "No X display is available (DISPLAY='${DISPLAY:-}'): Tavro.exe needs one to show its window." >&2
     echo "Run this from a desktop session, or use scripts/test.sh for the headless tests." >&2

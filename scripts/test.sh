@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Sets up the machine, builds both targets and runs every test headless: its own
-# Xvfb display, a throwaway Wine prefix, code page 932. Ends with CTest's summary
-# and one line naming the builds the tests ran.
+# Sets up the machine, builds both targets and runs every test headless, code
+# page 932, TAVRO_TEST_JOBS tests at once (default: one per processor). Each
+# test runs on an Xvfb display and in a Wine prefix of its own
+# (scripts/isolate.sh), copied from one prepared here. Ends with CTest's
+# summary and one line naming the builds the tests ran.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
@@ -10,11 +12,33 @@ bash "$root/scripts/build.sh"
 
 # shellcheck source=wine-env.sh
 source "$root/scripts/wine-env.sh"
+
+# Everything the run makes lies in one folder, swept up at the end: the
+# template prefix, the tests' prefixes, and the wineservers and displays of
+# any test killed before its own cleanup ran.
+TAVRO_RUN_DIR=$(mktemp -d /tmp/tavro-run.XXXXXX)
+export TAVRO_RUN_DIR
+end_run() {
+    local prefix
+    for prefix in "$TAVRO_RUN_DIR"/tavro-wine.*; do
+        [ -d "$prefix" ] && WINEPREFIX=$prefix "$WINESERVER" -k >/dev/null 2>&1 || true
+    done
+    tavro_cleanup
+    rm -rf "$TAVRO_RUN_DIR"
+}
+trap end_run EXIT
+
+# The template: a new prefix with the fonts and the virtual desktop set, its
+# wineserver ended so that the registry is written out before it is copied.
 tavro_start_xvfb
 tavro_new_prefix
-trap tavro_cleanup EXIT
-
 tavro_require_cp932
+"$WINESERVER" -k >/dev/null 2>&1 || true
+"$WINESERVER" -w >/dev/null 2>&1 || true
+kill "$TAVRO_XVFB_PID" 2>/dev/null || true
+TAVRO_XVFB_PID=""
+export TAVRO_PREFIX_TEMPLATE=$WINEPREFIX
+echo "wine: each test runs on a display of its own in a copy of this prefix"
 
 # The black-box tests run the shipped i686 programs as well (label i686), where
 # the machine executes 32-bit code.
@@ -28,6 +52,6 @@ fi
 
 status=0
 ctest --test-dir "${TAVRO_BUILD_DIR:-$root/build}/x86_64" --output-on-failure --timeout 900 \
-    "${only64[@]}" "$@" || status=$?
+    -j "${TAVRO_TEST_JOBS:-$(nproc)}" "${only64[@]}" "$@" || status=$?
 echo "$ran"
 exit $status

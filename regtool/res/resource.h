@@ -72,6 +72,12 @@
 #define IDS_MSG_STARTUP_FOLDER_UNKNOWN  2026
 #define IDS_MSG_FOLDER_NOT_REMOVABLE    2027
 #define IDS_MSG_STARTUP_LINK_NOT_DELETED 2028
+#define IDS_MSG_STARTUP_SKIPPED         2029
+#define IDS_MSG_STARTUP_LINK_FOREIGN    2030
+#define IDS_MSG_READ_ONLY_NOT_REMOVABLE 2031
+#define IDS_MSG_FOLDER_IN_USE           2032
+#define IDS_MSG_LINK_TARGET_MISSING     2033
+#define IDS_MSG_SHORTCUTS_NOT_UPDATED   2034
 
 /* Main menu dialog. */
 #define IDC_PLANET                      1014
@@ -80,6 +86,7 @@
 #define IDC_BUTTON_DELETE               1017
 #define IDC_BUTTON_HELP                 1018
 #define IDC_BUTTON_EXIT                 1019
+#define IDC_WELCOME_WOW64               1020
 
 /* File selection page. */
 #define IDC_NEWFIRST_BROWSE             1015

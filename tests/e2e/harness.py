@@ -4,6 +4,7 @@ write. The run script provides DISPLAY, WINEPREFIX and the Wine variables."""
 
 import argparse
 import os
+import select
 import shutil
 import subprocess
 import sys
@@ -15,42 +16,63 @@ SCREEN_W, SCREEN_H = 1024, 768
 TASKBAR_TOP = SCREEN_H - 20   # the virtual desktop's taskbar: 20 pixels at the bottom
 
 ARGS = None
+# Window titles, the launch error's caption and the package names carry the
+# product's version, which the build passes in (--version).
+RESIDENT_TITLE = TOOL_TITLE = LAUNCH_CAPTION = WIN64_ZIP = WIN32_ZIP = None
 
 
 def parse_args():
-    global ARGS
+    global ARGS, RESIDENT_TITLE, TOOL_TITLE, LAUNCH_CAPTION, WIN64_ZIP, WIN32_ZIP
     parser = argparse.ArgumentParser()
     parser.add_argument("--bin", required=True)
     parser.add_argument("--probe", required=True)
     parser.add_argument("--recorder", required=True)
     parser.add_argument("--artifacts", required=True)
     parser.add_argument("--release", action="store_true",
-                        help="test the shipped i686 programs of the release zip instead of --bin")
+                        help="test the programs of the 32-bit package instead of the 64-bit one")
+    parser.add_argument("--version", required=True, help="the product's version, as the build names it")
     parser.add_argument("--lang", help="Unix locale (LC_ALL, LANG) for the programs the tests start, "
                                        "e.g. en_US.UTF-8 for code page 1252; the probe keeps the run's")
     ARGS, rest = parser.parse_known_args()
+    RESIDENT_TITLE = "TavroCore Ver" + ARGS.version
+    TOOL_TITLE = "Tavro.Exe Ver " + ARGS.version
+    LAUNCH_CAPTION = "Tavro " + ARGS.version
+    WIN64_ZIP = "Tavro-%s-win64.zip" % ARGS.version
+    WIN32_ZIP = "Tavro-%s-win32.zip" % ARGS.version
     os.makedirs(ARGS.artifacts, exist_ok=True)
     ARGS.build_bin = ARGS.bin
-    if ARGS.release:
-        ARGS.bin = unpack_release()
+    ARGS.bin = unpack_package()
     return [sys.argv[0]] + rest
 
 
-def unpack_release():
-    """The release zip unpacked afresh as a user would; its Tavro folder then
-    stands for --bin, so every test starts the shipped 32-bit programs."""
-    product, _ = dist_zips()
-    dest = os.path.join(ARGS.artifacts, "release")
+def unpack_package():
+    """The package under test unpacked afresh as a user would; its Tavro folder
+    then stands for --bin, so every test starts the shipped programs. Each
+    script unpacks into a folder of its own."""
+    package = tested_zip()
+    machine = I386 if ARGS.release else AMD64
+    if not os.path.isfile(package):
+        fatal("%s is missing: run scripts/build.sh" % package)
+    # A package older than this build's programs would test code that has changed since.
+    built = os.path.join(ARGS.build_bin, "Tavro.exe")
+    if os.path.isfile(built) and os.path.getmtime(package) < os.path.getmtime(built):
+        fatal("%s is older than %s: run scripts/build.sh to pack the programs anew" % (package, built))
+    # The artifacts folder is the script's own: parallel runs never share it.
+    dest = os.path.join(ARGS.artifacts, "package")
     shutil.rmtree(dest, ignore_errors=True)
-    unpack(product, dest)
+    unpack(package, dest)
     folder = os.path.join(dest, "Tavro")
     for name in ("Tavro.exe", "TavroCore.Exe"):
         with open(os.path.join(folder, name), "rb") as f:
-            if pe_machine(f.read()) != 0x14C:
-                print("FATAL: %s of %s is no i386 program" % (name, product))
-                sys.exit(2)
-    print("programs under test: the i686 release %s, unpacked into %s" % (product, folder))
+            if pe_machine(f.read()) != machine:
+                fatal("%s of %s is no %s program" % (name, package, MACHINE_NAMES[machine]))
+    print("programs under test: %s, unpacked into %s" % (package, folder))
     return folder
+
+
+def fatal(text):
+    print("FATAL: " + text)
+    sys.exit(2)
 
 
 def run_tests():
@@ -63,12 +85,15 @@ def run_tests():
 
 
 def ensure_desktop():
-    """The virtual desktop and its taskbar, up before any test looks at the tray."""
+    """The virtual desktop and its taskbar, up before any test looks at the tray.
+    Without them no tray test means anything: the run fails."""
     if not find_windows(cls="Shell_TrayWnd", visible=True):
         log = open(os.path.join(ARGS.artifacts, "desktop.log"), "ab")
         subprocess.Popen([WINELOADER, "explorer", "/desktop=shell,%dx%d" % (SCREEN_W, SCREEN_H)],
                          stdout=log, stderr=log, stdin=subprocess.DEVNULL)
-        wait_until(lambda: find_windows(cls="Shell_TrayWnd", visible=True), 30)
+        if not wait_until(lambda: find_windows(cls="Shell_TrayWnd", visible=True), 30):
+            print("FATAL: the virtual desktop's taskbar did not come up: no tray to test")
+            sys.exit(2)
     time.sleep(1)
 
 
@@ -140,10 +165,13 @@ def stop_all():
     """Ends what the test started: residents through their own exit command (so
     their icons leave the tray), open message boxes closed, the rest killed."""
     for _ in range(3):
-        for box, _text in message_boxes():
+        boxes = message_boxes()
+        if not boxes:
+            break
+        for box, _text in boxes:
             close_box(box)
         time.sleep(0.3)
-    for w in find_windows(title="TavroCore Ver2.00"):
+    for w in find_windows(title=RESIDENT_TITLE):
         probe("command", w.hwnd, 32772)
     wait_until(lambda: all(p.poll() is not None for p in _started), 5)
     for proc in _started:
@@ -152,10 +180,50 @@ def stop_all():
     _started.clear()
 
 
+class ProbeServer:
+    """One e2eprobe process for the whole test ("serve"): a Wine process start
+    costs a quarter of a second or more, and the tests ask hundreds of times."""
+    END = b"\x04 "
+
+    def __init__(self):
+        self.proc = None
+        self.pending = b""
+
+    def ask(self, args, timeout=60.0):
+        texts = [str(a) for a in args]
+        if any("\t" in t or "\n" in t for t in texts):
+            raise ValueError("a probe argument holds a tab or a line break: %r" % (texts,))
+        if self.proc is None or self.proc.poll() is not None:
+            self.proc = subprocess.Popen([WINELOADER, ARGS.probe, "serve"], stdin=subprocess.PIPE,
+                                         stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+            self.pending = b""
+        self.proc.stdin.write("\t".join(texts).encode("utf-8") + b"\n")
+        self.proc.stdin.flush()
+        return self.answer(time.time() + timeout)
+
+    def answer(self, deadline):
+        """The command's output, up to the end line the probe writes after it."""
+        fd = self.proc.stdout.fileno()
+        while True:
+            end = self.pending.find(self.END)
+            if end >= 0 and self.pending.find(b"\n", end) >= 0:
+                out = self.pending[:end]
+                self.pending = self.pending[self.pending.find(b"\n", end) + 1:]
+                return out.replace(b"\r\n", b"\n").decode("utf-8", "replace")
+            ready, _, _ = select.select([fd], [], [], max(0.0, deadline - time.time()))
+            chunk = os.read(fd, 65536) if ready else b""
+            if not chunk:
+                self.proc.kill()
+                self.proc = None
+                raise RuntimeError("the probe did not answer" if not ready else "the probe ended")
+            self.pending += chunk
+
+
+_probe_server = ProbeServer()
+
+
 def probe(*args):
-    out = subprocess.run([WINELOADER, ARGS.probe] + [str(a) for a in args], stdout=subprocess.PIPE,
-                         stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL, timeout=60)
-    return out.stdout.decode("utf-8", "replace")
+    return _probe_server.ask(args)
 
 
 def wait_until(pred, timeout=15.0, interval=0.25):
@@ -423,24 +491,24 @@ def startup_folder_unix():
 
 # ---- release package ---------------------------------------------------
 
-PRODUCT_ZIP = "Tavro-2.00-win32.zip"
-TEST_ZIP = "Tavro-2.00-x64-testonly.zip"
+I386, AMD64 = 0x14C, 0x8664
+MACHINE_NAMES = {I386: "i386", AMD64: "x86_64"}
 
 
 def dist_zips():
-    """(product zip, test zip) as scripts/build.sh packs them: the i686 release in
-    <build>/dist, its x86_64 twin in <build>/x86_64/dist (--bin is <build>/x86_64/bin).
-    TAVRO_DIST_DIR names another folder for the release."""
-    x86_64 = os.path.dirname(os.path.abspath(ARGS.build_bin))
-    product_dir = os.environ.get("TAVRO_DIST_DIR") or os.path.join(os.path.dirname(x86_64), "dist")
-    return os.path.join(product_dir, PRODUCT_ZIP), os.path.join(x86_64, "dist", TEST_ZIP)
+    """(64-bit package, 32-bit package) as scripts/build.sh packs them into
+    <build>/dist (--bin is <build>/x86_64/bin). TAVRO_DIST_DIR names another
+    folder for them."""
+    build = os.path.dirname(os.path.dirname(os.path.abspath(ARGS.build_bin)))
+    dist = os.environ.get("TAVRO_DIST_DIR") or os.path.join(build, "dist")
+    return os.path.join(dist, WIN64_ZIP), os.path.join(dist, WIN32_ZIP)
 
 
 def tested_zip():
-    """The package whose programs this run starts: the release itself with
-    --release, else its x86_64 twin."""
-    product, twin = dist_zips()
-    return product if ARGS.release else twin
+    """The package whose programs this run starts: the 32-bit one with
+    --release, else the 64-bit one."""
+    win64, win32 = dist_zips()
+    return win32 if ARGS.release else win64
 
 
 def pe_machine(data):

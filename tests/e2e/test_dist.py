@@ -1,8 +1,9 @@
-"""The release as a Windows user gets it: the zip's contents, and the package
-unpacked into drive C: of the test prefix, started from there, a program
-registered with the wizard, its tray icon opened from the entry shortcut and a
-double click on it. The run with --release uses the i686 release itself; the
-other run uses the x86_64 twin that scripts/dist.sh packs the same way."""
+"""The release as a Windows user gets it: the two packages' contents, and the
+package under test unpacked into drive C: of the test prefix, started from
+there, a program registered with the wizard, its tray icon opened from the
+entry shortcut and a double click on it; then the switch of a folder to the
+64-bit programs. The run with --release uses the 32-bit package in every step;
+the other run the 64-bit package."""
 
 import glob
 import hashlib
@@ -24,7 +25,7 @@ from test_tool import ToolSession
 SHIPPED = ["Tavro/", "Tavro/Tavro.exe", "Tavro/TavroCore.Exe", "Tavro/TavroHelp.Html"]
 ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
 DIST_SH = os.path.join(ROOT, "scripts", "dist.sh")
-I386, AMD64 = 0x14C, 0x8664
+I386, AMD64 = h.I386, h.AMD64
 PLACEHOLDER = r"(%(?:%|[-+ #0]*\d*(?:\.\d+)?(?:ll|l|h|I64)?[diuxXsc]))"
 PRODUCT_DIRS = ("framework", "entrystore", "regtool", "resident")
 RESOURCE_SCRIPTS = {"Tavro.exe": "regtool/res/Tavro.rc", "TavroCore.Exe": "resident/res/TavroCore.rc"}
@@ -42,8 +43,11 @@ def string_table(program):
         with open(scripts.pop(), encoding="utf-8") as f:
             rc = f.read()
         for block in re.findall(r"^STRINGTABLE\s*\nBEGIN\n(.*?)^END", rc, re.S | re.M):
-            for key, text in re.findall(r'^\s*(IDS_\w+)\s+"((?:[^"\n]|"")*)"\s*$', block, re.M):
-                texts[key] = re.sub(r'\\(.)|""', lambda m: RC_ESCAPES.get(m.group(1), "\\" + m.group(1)) if m.group(1) else '"', text)
+            # A text may be built from literals and the version macro.
+            for key, text in re.findall(r'^\s*(IDS_\w+)\s+((?:(?:"(?:[^"\n]|"")*"|TAVRO_VERSION)[ \t]*)+)$', block, re.M):
+                texts[key] = "".join(h.ARGS.version if part == "TAVRO_VERSION" else re.sub(
+                    r'\\(.)|""', lambda m: RC_ESCAPES.get(m.group(1), "\\" + m.group(1)) if m.group(1) else '"', part[1:-1])
+                    for part in re.findall(r'"(?:[^"\n]|"")*"|TAVRO_VERSION', text))
         scripts += [os.path.join(ROOT, d, name) for name in re.findall(r'^#include "(\w+\.rc)"', rc, re.M)
                     for d in PRODUCT_DIRS if os.path.isfile(os.path.join(ROOT, d, name))]
     return texts
@@ -135,34 +139,33 @@ def members(zip_path):
 class PackageTest(unittest.TestCase):
     """The two zips, without Wine."""
 
-    def test_release_and_test_twin_hold_the_same_folder(self):
-        product, twin = h.dist_zips()
-        self.assertTrue(os.path.isfile(product), "release zip missing: " + product)
-        self.assertTrue(os.path.isfile(twin), "test zip missing: " + twin)
-        product_list, product_data = members(product)
-        twin_list, twin_data = members(twin)
-        self.assertEqual(SHIPPED, [name for name, _, _ in product_list])
-        self.assertEqual([name for name, _, _ in product_list], [name for name, _, _ in twin_list])
-        for name in ("Tavro/Tavro.exe", "Tavro/TavroCore.Exe"):
-            self.assertEqual(I386, h.pe_machine(product_data[name]), name + " of the release")
-            self.assertEqual(AMD64, h.pe_machine(twin_data[name]), name + " of the test zip")
-            for data in (product_data[name], twin_data[name]):
-                text = manifest(data)
-                self.assertIsNotNone(text, name + " carries no application manifest")
+    def test_both_packages_hold_the_same_folder_for_their_windows(self):
+        packages = dict(zip((AMD64, I386), h.dist_zips()))
+        contents = {}
+        for machine, package in packages.items():
+            self.assertTrue(os.path.isfile(package), "package missing: " + package)
+            listing, data = contents[machine] = members(package)
+            self.assertEqual(SHIPPED, [name for name, _, _ in listing], package)
+            # Windows attributes: the folder is a folder, the files plain archive files.
+            self.assertEqual([0x10, 0x20, 0x20, 0x20], [attr for _, _, attr in listing], package)
+            for name in ("Tavro/Tavro.exe", "Tavro/TavroCore.Exe"):
+                self.assertEqual(machine, h.pe_machine(data[name]), name + " of " + package)
+                text = manifest(data[name])
+                self.assertIsNotNone(text, name + " of " + package + " carries no application manifest")
                 for wanted in MANIFEST_ENTRIES:
-                    self.assertIn(wanted, text, name)
-        self.assertEqual(product_data["Tavro/TavroHelp.Html"], twin_data["Tavro/TavroHelp.Html"])
-        # Windows attributes: the folder is a folder, the files plain archive files.
-        self.assertEqual([0x10, 0x20, 0x20, 0x20], [attr for _, _, attr in product_list])
-        with open(product, "rb") as z, open(product + ".sha256", encoding="ascii") as f:
-            self.assertEqual("%s  %s\n" % (hashlib.sha256(z.read()).hexdigest(), os.path.basename(product)), f.read())
+                    self.assertIn(wanted, text, name + " of " + package)
+            with open(package, "rb") as z, open(package + ".sha256", encoding="ascii") as f:
+                self.assertEqual("%s  %s\n" % (hashlib.sha256(z.read()).hexdigest(), os.path.basename(package)),
+                                 f.read())
+        self.assertEqual(contents[AMD64][1]["Tavro/TavroHelp.Html"], contents[I386][1]["Tavro/TavroHelp.Html"])
 
     def test_guide_lists_every_message_each_program_shows(self):
         """Each program's message box texts are the IDS_MSG_ entries of its string
         tables; the guide lists exactly those, and no shown text stays in the code."""
         code = product_code()
         self.assertEqual([], literal_messages(code), "texts to move into a string table")
-        _, data = members(h.dist_zips()[0])
+        # The 32-bit package's programs: the package a user of either Windows can run.
+        _, data = members(h.dist_zips()[1])
         lists = guide_messages(data["Tavro/TavroHelp.Html"].decode("utf-8"))
         every_id = set()
         for program in ("Tavro.exe", "TavroCore.Exe"):
@@ -275,8 +278,7 @@ class UnpackedTest(unittest.TestCase):
         h.stop_all()
 
     def test_moved_folder_gets_its_shortcuts_rewritten_and_they_start_the_residents(self):
-        _, twin = h.dist_zips()
-        h.unpack(twin, self.place)
+        h.unpack(h.tested_zip(), self.place)
         startup = h.startup_folder_unix()
         os.makedirs(startup, exist_ok=True)
         for name in os.listdir(startup):
@@ -300,7 +302,7 @@ class UnpackedTest(unittest.TestCase):
         self.assertEqual("Tavroのフォルダが移動されたため、2件の登録のショートカットが古い場所を指しています．\n"
                          "新しい場所に合わせて更新しますか？", text)
         h.click_control(box.hwnd, 6)   # Yes
-        main = h.wait_window(title="Tavro.Exe Ver 2.00", visible=True)
+        main = h.wait_window(title=h.TOOL_TITLE, visible=True)
         self.assertIsNotNone(main, "no main dialog after the question")
         h.click_control(main.hwnd, 1019)
         h.wait_until(lambda: proc.poll() is not None, 10)
@@ -312,6 +314,37 @@ class UnpackedTest(unittest.TestCase):
         self.launch_from_new_icon("moved-b.exe", lambda: subprocess.run(
             [h.WINELOADER, "wineboot"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120))
         os.remove(os.path.join(startup, "moved-b.exe.lnk"))
+
+
+    def test_programs_of_the_64_bit_package_copied_over_keep_the_registrations(self):
+        """The switch the README tells a user of the 32-bit package on 64-bit Windows to make:
+        quit the tray icons, copy the 64-bit package's two programs over the old ones. In the
+        64-bit run the programs are replaced by their equals."""
+        h.unpack(h.tested_zip(), self.place)
+        folder = os.path.join(self.place, "Tavro")
+        shutil.copy2(h.ARGS.recorder, os.path.join(self.apps, "switch.exe"))
+        tool = ToolSession(folder)
+        seen = test_register.RegisterTest("register").register(
+            tool, os.path.join(self.apps, "switch.exe"), cmdline="after-switch.exe", startup=False, shots=False)
+        self.assertEqual("登録処理は正常に終了しました．", seen["done"])
+        tool.quit()
+        link = h.to_windows(os.path.join(folder, "switch.exe", "switch.exe.lnk"))
+        self.launch_from_new_icon("switch.exe", lambda: h.shell_open(link))   # ends with its exit command
+
+        with zipfile.ZipFile(h.dist_zips()[0]) as z:
+            for name in ("Tavro.exe", "TavroCore.Exe"):
+                with open(os.path.join(folder, name), "wb") as f:
+                    f.write(z.read("Tavro/" + name))
+                with open(os.path.join(folder, name), "rb") as f:
+                    self.assertEqual(AMD64, h.pe_machine(f.read()))
+        os.remove(os.path.join(self.apps, "recorder.log"))
+        # The 64-bit tool starts as usual: the folder and its shortcuts are where they were.
+        tool = ToolSession(folder)
+        self.assertIsNotNone(tool.main, "the 64-bit Tavro.exe showed no main dialog")
+        self.assertEqual([], [text for _, text in h.message_boxes()])
+        tool.quit()
+        # The shortcut the old tool wrote starts the 64-bit resident, which reads the old settings.
+        self.launch_from_new_icon("switch.exe", lambda: h.shell_open(link))
 
 
 if __name__ == "__main__":

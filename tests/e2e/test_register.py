@@ -153,9 +153,10 @@ class RegisterTest(unittest.TestCase):
                                       h.to_windows(other_entry), h.to_windows(other), "other.exe")
         other_bytes = {n: open(os.path.join(other_entry, n), "rb").read() for n in os.listdir(other_entry)}
 
-        # Start what the shortcut names, as the shell would, and use its icon.
+        # Start what the shortcut names, as the shell would, in the entry folder (the shortcut's
+        # working folder when the work folder is empty), and use its icon.
         watcher = h.TrayWatcher()
-        resident = h.start(os.path.join(self.folder, "TavroCore.Exe"), ["/INI=" + ini_w], cwd=workdir,
+        resident = h.start(os.path.join(self.folder, "TavroCore.Exe"), ["/INI=" + ini_w], cwd=entry,
                            log_name="resident_from_link")
         pos = watcher.wait_new_icon()
         self.assertIsNotNone(pos, "the registration's icon did not appear")
@@ -169,6 +170,11 @@ class RegisterTest(unittest.TestCase):
         self.assertIn("cwd=" + h.to_windows(workdir), record)
         # Under another language setting the program itself got that code page.
         self.assertIn("acp=%d" % (1252 if h.ARGS.lang == "en_US.UTF-8" else 932), record)
+        # Windows cannot remove a folder that is a process's current folder (Wine can): the
+        # resident, after a launch too, holds neither the entry folder nor the work folder.
+        if not h.ARGS.release:   # the probe reads a 64-bit process's parameters
+            pid = [w.pid for w in h.find_windows(title=h.RESIDENT_TITLE)][0]
+            self.assertEqual(h.to_windows(self.folder).rstrip("\\") + "\\", h.probe("cwd", pid).strip())
 
         # Delete the first registration; the resident keeps running.
         tool.press(1017)
@@ -316,6 +322,46 @@ class RegisterTest(unittest.TestCase):
         self.assertIn('"from link" 1', record)
         self.assertIn("cwd=" + h.to_windows(workdir), record)
 
+    def test_app_documents_scripts_and_broken_shortcuts(self):
+        # A type whose open verb only delegates, as packaged apps and Windows' own handlers register.
+        for key, value in (("", ["/ve", "/d", "TavroTest.Photo"]), ("TavroTest.Photo\\shell\\open\\command",
+                           ["/v", "DelegateExecute", "/d", "{4ED3A719-CEA8-4BD9-910D-E252F997AFC2}"])):
+            subprocess.run([h.WINELOADER, "reg", "add", "HKCU\\Software\\Classes\\" + (key or ".tavphoto")] + value
+                           + ["/f"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        photo, script = os.path.join(self.apps, "写真.tavphoto"), os.path.join(self.apps, "run.bat")
+        tool = ToolSession(self.folder)
+        for path in (photo, script):
+            open(path, "wb").write(b"@echo off\r\n")
+            seen = self.register(tool, path, shots=False)
+            # No program file holds the icon: the file itself is the icon source, without a message.
+            self.assertEqual(([], 1, h.to_windows(path), "登録処理は正常に終了しました．"),
+                             (seen["boxes"] + seen["boxes_at_next"], seen["orgicon"], seen["iconpath"], seen["done"]))
+        # A shortcut whose target is gone is refused on the file page, naming the target; nothing is written.
+        gone, shortcut = self.add_program("gone.exe"), os.path.join(self.apps, "壊れた.lnk")
+        h.probe("makelink", h.to_windows(shortcut), h.to_windows(gone), "", h.to_windows(self.apps))
+        os.remove(gone)
+        before = sorted(os.listdir(self.folder))
+        tool.press(1015)
+        sheet = tool.wizard()
+        page, _ = wait_page_text(sheet, 1015)
+        h.probe("settext", page, 1016, h.to_windows(shortcut))
+        h.click_control(sheet.hwnd, NEXT)
+        box, text = h.wait_message_box(caption="Tavro")
+        self.assertEqual("ショートカットのリンク先が見つかりません．\n%s\nプログラムを登録できません" % h.to_windows(gone), text)
+        h.close_box(box)
+        self.assertIsNotNone(wait_page_text(sheet, 1016, 2), "the file page was left")
+        h.click_control(sheet.hwnd, 2)   # Cancel
+        tool.quit()
+        self.assertEqual(before, sorted(os.listdir(self.folder)))
+        # The residents show their icons without a message at their start.
+        for name in ("写真.tavphoto", "run.bat"):
+            watcher = h.TrayWatcher()
+            subprocess.run([h.WINELOADER, "start", h.to_windows(os.path.join(self.folder, name, name + ".lnk"))],
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL, timeout=60)
+            self.assertIsNotNone(watcher.wait_new_icon(), name)
+            time.sleep(1)
+            self.assertEqual([], [t for _b, t in h.message_boxes()], name)
+
     def test_edit_through_the_hidden_button(self):
         program = self.add_program("編集.exe")
         newdir = os.path.join(self.apps, "新しい 作業")
@@ -368,7 +414,7 @@ class RegisterTest(unittest.TestCase):
         pos = watcher.wait_new_icon(30)
         self.assertIsNotNone(pos, "no resident started at the simulated logon")
         h.screenshot("logon_icon")
-        found = h.wait_window(title="TavroCore Ver2.00")
+        found = h.wait_window(title=h.RESIDENT_TITLE)
         self.assertIsNotNone(found)
         h.probe("command", found.hwnd, 32772)
 

@@ -55,11 +55,13 @@ class ResidentTest(unittest.TestCase):
         h.screenshot("resident_refused")
         h.close_box(box)
         self.assertTrue(h.wait_until(lambda: proc.poll() is not None, 10), "process still runs")
-        self.assertEqual([], h.find_windows(title="TavroCore Ver2.00"))
+        self.assertEqual([], h.find_windows(title=h.RESIDENT_TITLE))
 
 
     def test_icon_menu_launch_and_exit(self):
-        ini = self.write_ini("recorder.exe", "レコーダー表ソ", h.to_windows(self.program),
+        # 74 bytes: the tip's 63 would end inside the 32nd character.
+        disp = "レコーダー表ソ" + "の長い表示名" * 5
+        ini = self.write_ini("recorder.exe", disp, h.to_windows(self.program),
                              cmdline='"a b" c', workdir=h.to_windows(self.workdir))
         watcher = h.TrayWatcher()
         proc = self.start_resident(ini)
@@ -67,19 +69,29 @@ class ResidentTest(unittest.TestCase):
         self.assertIsNotNone(pos, "no tray icon appeared")
         h.screenshot("resident_icon")
         # The owner dialog exists but stays out of sight.
-        dlg = h.wait_window(title="TavroCore Ver2.00")
+        dlg = h.wait_window(title=h.RESIDENT_TITLE)
         self.assertIsNotNone(dlg)
         self.assertFalse(dlg.visible)
 
-        # Tip: hovering shows the display name.
+        # Tip: hovering shows the display name, as many whole characters as
+        # the tip's 63 bytes hold.
+        tip = disp.encode("cp932")[:62].decode("cp932")
+        tips = lambda: [w.title for w in h.find_windows(cls="tooltips_class32", visible=True)]
         h.xdotool("mousemove", pos[0], pos[1])
-        time.sleep(2.5)
+        h.wait_until(lambda: tip in tips(), 10)
         h.screenshot("resident_tip")
+        self.assertEqual([tip], tips())
 
         self.assertTrue(self.open_menu(*pos), "the popup menu did not open")
         h.screenshot("resident_menu")
         h.xdotool("key", "Escape")
         time.sleep(0.5)
+        if h.popup_menu_open():
+            # Wine's tray gives no keyboard to a menu opened on the button's
+            # release (WM_CONTEXTMENU): a click elsewhere closes it, as on Windows.
+            h.mouse_click(500, 300)
+            time.sleep(0.5)
+        self.assertFalse(h.popup_menu_open(), "the menu did not close")
 
         # A double click starts the program with its parameters in its work folder.
         h.mouse_click(pos[0], pos[1], double=True)
@@ -116,7 +128,7 @@ class ResidentTest(unittest.TestCase):
         pos = watcher.wait_new_icon()
         self.assertIsNotNone(pos)
         h.mouse_click(pos[0], pos[1], double=True)
-        box, text = h.wait_message_box(caption="Tavro 2.00")
+        box, text = h.wait_message_box(caption=h.LAUNCH_CAPTION)
         self.assertIsNotNone(box, "no launch error shown")
         self.assertTrue(text.startswith("Error 2 が発生したため、プログラムを起動できません"), text)
         h.screenshot("resident_launch_error")
@@ -161,11 +173,35 @@ class ResidentTest(unittest.TestCase):
         self.assertEqual(icons_before, watcher2.icon_count(), "icons were added twice")
         h.screenshot("resident_after_taskbarcreated")
         # The newer icon sits left of the older one; quit it first so the other stays in place.
-        for pos in (pos2, pos1):
+        for pos, proc in ((pos2, second), (pos1, first)):
             self.assertTrue(self.open_menu(*pos), "an icon stopped answering")
             h.click_menu_item("last")
-            time.sleep(1.5)
-        self.assertTrue(h.wait_until(lambda: first.poll() is not None and second.poll() is not None, 10))
+            self.assertTrue(h.wait_until(lambda: proc.poll() is not None, 10), "the resident did not end")
+
+    def test_two_registrations_side_by_side_each_start_their_own_program(self):
+        # Each registration's icon has an id of its own; a double click on
+        # either starts that registration's program, not the other's.
+        other_dir = os.path.join(self.folder, "apps2")
+        os.makedirs(other_dir)
+        other = os.path.join(other_dir, "recorder.exe")
+        shutil.copy2(h.ARGS.recorder, other)
+        other_log = os.path.join(other_dir, "recorder.log")
+        watcher = h.TrayWatcher()
+        self.start_resident(self.write_ini("recorder.exe", "一つ目", h.to_windows(self.program)), "first")
+        pos1 = watcher.wait_new_icon()
+        watcher2 = h.TrayWatcher()
+        self.start_resident(self.write_ini("other.exe", "二つ目", h.to_windows(other)), "second")
+        pos2 = watcher2.wait_new_icon()
+        self.assertIsNotNone(pos1)
+        self.assertIsNotNone(pos2, "the second registration showed no icon")
+        self.assertNotEqual(pos1, pos2)
+        h.screenshot("resident_two_registrations")
+        for pos, log, stray in ((pos2, other_log, self.log), (pos1, self.log, other_log)):
+            h.mouse_click(pos[0], pos[1], double=True)
+            self.assertTrue(h.wait_until(lambda: os.path.exists(log), 10), "program not started: " + log)
+            time.sleep(0.5)
+            self.assertFalse(os.path.exists(stray), "the other registration's program started")
+            os.remove(log)
 
     # DLL names commonly taken from a program's current folder when a search
     # path still includes it, besides every DLL the resident itself loads.
@@ -200,7 +236,7 @@ class ResidentTest(unittest.TestCase):
         proc, log = self.start_traced(ini, self.folder, "traced_first")
         pos = watcher.wait_new_icon()
         self.assertIsNotNone(pos)
-        dlg = h.wait_window(title="TavroCore Ver2.00")
+        dlg = h.wait_window(title=h.RESIDENT_TITLE)
         h.probe("command", dlg.hwnd, 32773)
         self.assertTrue(h.wait_until(lambda: os.path.exists(self.log), 10))
         h.probe("command", dlg.hwnd, 32772)
@@ -223,10 +259,10 @@ class ResidentTest(unittest.TestCase):
         self.assertIsNotNone(pos)
         h.mouse_click(pos[0], pos[1], double=True)
         self.assertTrue(h.wait_until(lambda: os.path.exists(self.log), 10), "program not started")
-        dlg = h.wait_window(title="TavroCore Ver2.00")
+        dlg = h.wait_window(title=h.RESIDENT_TITLE)
         h.probe("command", dlg.hwnd, 32773)
         h.probe("command", dlg.hwnd, 32771)     # the tool, started from the work folder
-        tool = h.wait_window(title="Tavro.Exe Ver 2.00", visible=True)
+        tool = h.wait_window(title=h.TOOL_TITLE, visible=True)
         self.assertIsNotNone(tool, "the tool did not start")
         time.sleep(1)
 
@@ -238,7 +274,7 @@ class ResidentTest(unittest.TestCase):
         self.assertGreater(len(self.loaded_paths(log)), 10, "the load trace is missing")
         self.assertFalse(os.path.exists(os.path.join(self.workdir, "recorder.log")), "the planted tool ran")
         h.click_control(tool.hwnd, 1019)
-        self.assertTrue(h.wait_until(lambda: not h.find_windows(title="Tavro.Exe Ver 2.00"), 10))
+        self.assertTrue(h.wait_until(lambda: not h.find_windows(title=h.TOOL_TITLE), 10))
 
 
 if __name__ == "__main__":

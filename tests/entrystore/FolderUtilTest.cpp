@@ -147,6 +147,60 @@ TEST(RemoveFolderTree, ReadOnlyFileStopsTheRemoval)
     EXPECT_TRUE(PathExists(folder.Sub("e\\sub\\ro.txt")));
 }
 
+// What would stop a removal half way is found before anything goes: a
+// read-only file anywhere in the tree, a folder another program holds open.
+TEST(FindBlockingItem, ReadOnlyFilesAndFoldersHeldOpen)
+{
+    TempFolder folder("store_block");
+    ASSERT_TRUE(folder.MakeFolder("e"));
+    ASSERT_TRUE(folder.MakeFolder("e\\sub"));
+    ASSERT_TRUE(folder.WriteFile("e\\sub\\ro.txt", "x"));
+    CFolderUtil util;
+    CString item;
+    EXPECT_EQ(0, util.FindBlockingItem(folder.Sub("e"), item));
+
+    ASSERT_TRUE(SetFileAttributesA(folder.Sub("e\\sub\\ro.txt"), FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(ERROR_ACCESS_DENIED, util.FindBlockingItem(folder.Sub("e"), item));
+    EXPECT_STREQ(folder.Sub("e\\sub\\ro.txt"), item);
+    SetFileAttributesA(folder.Sub("e\\sub\\ro.txt"), FILE_ATTRIBUTE_NORMAL);
+
+    // Held as a current folder is held: the handle shares reading and writing only.
+    for (LPCSTR held : { "e", "e\\sub" }) {
+        HANDLE hHeld = CreateFileA(folder.Sub(held), FILE_TRAVERSE | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                   NULL, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
+        ASSERT_NE(INVALID_HANDLE_VALUE, hHeld);
+        EXPECT_EQ(ERROR_SHARING_VIOLATION, util.FindBlockingItem(folder.Sub("e"), item)) << held;
+        EXPECT_STREQ(folder.Sub(held), item);
+        CloseHandle(hHeld);
+    }
+    EXPECT_EQ(0, util.FindBlockingItem(folder.Sub("e"), item));
+    EXPECT_TRUE(PathExists(folder.Sub("e\\sub\\ro.txt")));
+}
+
+// Only name surrogates (symbolic links, junctions) are links; a cloud file or
+// folder carries a reparse point too and is what it is.
+TEST(CFolderUtil, IsLinkClassifiesReparseTags)
+{
+    struct Case { const char* name; DWORD attributes; DWORD tag; BOOL link; } cases[] = {
+        { "symbolic link", FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY, IO_REPARSE_TAG_SYMLINK, TRUE },
+        { "junction", FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY, IO_REPARSE_TAG_MOUNT_POINT, TRUE },
+        { "file link", FILE_ATTRIBUTE_REPARSE_POINT, IO_REPARSE_TAG_SYMLINK, TRUE },
+        { "cloud file", FILE_ATTRIBUTE_REPARSE_POINT | 0x400000, 0x9000701A, FALSE },
+        { "cloud folder", FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY, 0x9000001A, FALSE },
+        { "deduplicated file", FILE_ATTRIBUTE_REPARSE_POINT, 0x80000013, FALSE },
+        { "reparse point without a tag", FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY, 0, TRUE },
+        { "plain file", FILE_ATTRIBUTE_ARCHIVE, 0, FALSE },
+        { "plain file, stale tag field", FILE_ATTRIBUTE_NORMAL, IO_REPARSE_TAG_SYMLINK, FALSE },
+    };
+    for (const Case& c : cases) {
+        WIN32_FIND_DATAA data;
+        ZeroMemory(&data, sizeof(data));
+        data.dwFileAttributes = c.attributes;
+        data.dwReserved0 = c.tag;
+        EXPECT_EQ(c.link, CFolderUtil::IsLink(data)) << c.name;
+    }
+}
+
 TEST(RemoveFolderTree, RefusesPathsOutsideAnEntryFolder)
 {
     TempFolder folder("store_refuse");

@@ -133,3 +133,49 @@ TEST(FileExists, Table)
     for (const Case& c : cases)
         EXPECT_EQ(c.expected, FileExists(c.path)) << "path [" << c.path << "]";
 }
+
+// The Z: form Wine gives every file through the Unix root; "" elsewhere.
+static CString UnixRootForm(const CString& path)
+{
+    typedef char* (CDECL * UnixNameFn)(LPCWSTR);
+    UnixNameFn fn = reinterpret_cast<UnixNameFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    wchar_t wide[MAX_PATH] = {0};
+    MultiByteToWideChar(CP_ACP, 0, path, -1, wide, MAX_PATH);
+    char* unixName = fn ? fn(wide) : NULL;
+    if (!unixName)
+        return CString();
+    std::string result = std::string("Z:") + unixName;
+    HeapFree(GetProcessHeap(), 0, unixName);
+    for (char& ch : result)
+        ch = ch == '/' ? '\\' : ch;
+    return CString(result.c_str());
+}
+
+TEST(IsSameFile, OtherFormsOfOnePathNameTheSameFile)
+{
+    TempFolder folder("store_same");
+    ASSERT_TRUE(folder.MakeFolder("Long Folder Name"));
+    ASSERT_TRUE(folder.WriteFile("Long Folder Name\\tavro.ini", "a"));
+    ASSERT_TRUE(folder.WriteFile("other.ini", "b"));
+    CString file = folder.Sub("Long Folder Name\\tavro.ini");
+    char shortForm[MAX_PATH] = {0};
+    ASSERT_NE(0u, GetShortPathNameA(file, shortForm, MAX_PATH));
+    CString upper = file;
+    upper.MakeUpper();
+    CString unixForm = UnixRootForm(file);
+    struct Case { CString other; BOOL expected; } cases[] = {
+        { file, TRUE },
+        { upper, TRUE },
+        { shortForm, TRUE },
+        { unixForm.IsEmpty() ? file : unixForm, TRUE },
+        { folder.Sub("Long Folder Name"), FALSE },
+        { folder.Sub("other.ini"), FALSE },
+        { folder.Sub("gone\\tavro.ini"), FALSE },
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.expected, IsSameFile(file, c.other)) << c.other.GetString();
+    // Where a file is missing the text decides.
+    EXPECT_TRUE(IsSameFile("X:\\gone\\tavro.ini", "x:\\GONE\\tavro.ini"));
+    EXPECT_FALSE(IsSameFile("X:\\gone\\tavro.ini", "Y:\\gone\\tavro.ini"));
+}

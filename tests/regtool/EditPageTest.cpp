@@ -141,6 +141,24 @@ TEST_F(EditPageTest, DocumentGetsTheAssociatedProgramAndKeepsTheBoxTicked)
     EXPECT_EQ(0, lstrcmpA(szLong, Text(1009).c_str()));
 }
 
+TEST_F(EditPageTest, DocumentOfAPackagedAppIsItsOwnIconSource)
+{
+    ShellOnlyFileTypes types;
+    ASSERT_TRUE(m_temp.WriteFile("song.tavpackaged", "x"));
+    ShowEditPageFor(Sub("song.tavpackaged"));
+    EXPECT_EQ(0u, m_boxes.Count()) << m_boxes.Texts();
+    EXPECT_TRUE(Checked());
+    EXPECT_EQ(Sub("song.tavpackaged"), Text(1009));
+    EXPECT_TRUE(IsLiveIcon(Preview()));
+
+    // Neither the test at Next nor the confirmation page's preview has a message.
+    m_wizard.Press(PSBTN_NEXT);
+    EXPECT_EQ(131u, m_wizard.CurrentTemplate());
+    EXPECT_EQ(0u, m_boxes.Count()) << m_boxes.Texts();
+    EXPECT_TRUE(m_sheet.m_entry.m_bOrgIcon);
+    EXPECT_EQ(Sub("song.tavpackaged"), std::string(m_sheet.m_entry.m_strIconPath));
+}
+
 TEST_F(EditPageTest, ShortcutCountsAsNoProgram)
 {
     ASSERT_TRUE(m_temp.WriteFile("Editor.lnk", "not really a link"));

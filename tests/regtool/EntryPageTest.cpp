@@ -4,6 +4,7 @@
 // The tool's folder is the test program's folder; Startup is the prefix's.
 #include "CEntryPage.h"
 #include "CMovedFolderRepair.h"
+#include "CResidentLink.h"
 #include "CWinApp.h"
 #include "EntryPageTestSupport.h"
 
@@ -22,7 +23,9 @@ const char kTooLong[] = "ファイルのパスが長すぎます．";
 const char kNoFileName[] = "登録するファイルが指定されていません．";
 const char kNotRemovable[] = "この登録のフォルダは削除できません．";
 const char kStartupLocked[] = "スタートアップのショートカットが削除出来ません. Error = ";
-const char kFileLocked[] = "ファイルが削除出来ません. Error = 5";
+const char kReadOnly[] = "読み取り専用のファイルがあるため、削除出来ません．\n";
+const char kFolderHeld[] = "フォルダが他のプログラムで使用中のため、削除出来ません. Error = 32\n";
+const char kStartupSkipped[] = "スタートアップには登録しませんでした．";
 const char kMoved[] = "Tavroのフォルダが移動されたため、2件の登録のショートカットが古い場所を指しています．\n"
                       "新しい場所に合わせて更新しますか？";
 
@@ -252,7 +255,8 @@ TEST_F(EntryPageTest, AnotherProgramOfTheSameFileNameIsOverwrittenOnlyWhenConfir
     ASSERT_TRUE(wizard.Next());
     ASSERT_EQ(1u, boxes.Count());
     EXPECT_EQ(kOverwrite, boxes.LastText());
-    EXPECT_EQ(static_cast<UINT>(MB_YESNO), boxes.Boxes()[0].type & 0xF);
+    // Enter must not replace another program's registration.
+    EXPECT_EQ(static_cast<UINT>(MB_YESNO | MB_DEFBUTTON2), boxes.Boxes()[0].type);
     EXPECT_EQ(131u, wizard.CurrentTemplate());
     EXPECT_EQ(std::string(programAUpper), IniValue(ini, "program"));
     EXPECT_EQ("Setup A", ReadLink(link).description);
@@ -265,6 +269,46 @@ TEST_F(EntryPageTest, AnotherProgramOfTheSameFileNameIsOverwrittenOnlyWhenConfir
     EXPECT_EQ(std::string(programB), IniValue(ini, "program"));
     EXPECT_EQ("Setup B", ReadLink(link).description);
     EXPECT_EQ("Setup B", ReadLink(StartupLink("tvbsetup.exe")).description);
+}
+
+// Two Tavro folders registering programs of one file name share the Startup
+// shortcut's name: the second commit must not take the first one's silently.
+TEST_F(EntryPageTest, AnotherFoldersStartupShortcutIsReplacedOnlyWhenConfirmed)
+{
+    CString otherIni = m_temp.Sub("elsewhere\\tvbCalc.exe\\tavro.ini");
+    CString ownIni = ToolDir() + "tvbCalc.exe\\tavro.ini";
+    CString startup = StartupLink("tvbCalc.exe");
+    MessageBoxRecorder boxes(IDNO);
+    {
+        ToolCopy elsewhere(m_temp.Sub("elsewhere"));
+        Register(Entry(m_program, "Elsewhere"), true);
+    }
+    const std::string theirs = ReadWholeFile(startup);
+    ASSERT_FALSE(theirs.empty());
+
+    Register(Entry(m_program, "Calc"), true);
+    ASSERT_EQ(2u, boxes.Count()) << boxes.Texts();
+    EXPECT_EQ("スタートアップの同じ名前のショートカットは、別の登録のものです．\n別の登録: " + std::string(otherIni) +
+                  "\nこの登録: " + std::string(ownIni) + "\n置き換えますか？", boxes.Boxes()[0].text);
+    EXPECT_EQ(static_cast<UINT>(MB_YESNO | MB_DEFBUTTON2), boxes.Boxes()[0].type);
+    EXPECT_EQ(kStartupSkipped, boxes.LastText());
+    EXPECT_EQ(theirs, ReadWholeFile(startup)) << "the other folder's shortcut, byte for byte";
+    EXPECT_EQ("Calc", ReadLink(ToolDir() + "tvbCalc.exe\\tvbCalc.exe.lnk").description);
+
+    boxes.SetAnswer(IDYES);
+    Register(Entry(m_program, "Calc"), true);
+    EXPECT_EQ(3u, boxes.Count()) << boxes.Texts();
+    EXPECT_EQ("Calc", ReadLink(startup).description);
+
+    // A missing Startup folder is made anew rather than refusing the commit.
+    CString startupDir = StartupDir();
+    ASSERT_TRUE(MoveFileA(startupDir, startupDir + ".away"));
+    Register(Entry(m_program, "Calc"), true);
+    bool bMade = PathExists(startup);
+    RemoveTreeForTest(startupDir);
+    MoveFileA(startupDir + ".away", startupDir);
+    EXPECT_TRUE(bMade);
+    EXPECT_EQ(3u, boxes.Count()) << boxes.Texts();
 }
 
 TEST_F(EntryPageTest, ExistingEntryFolderIsReusedWithoutAWord)
@@ -578,19 +622,29 @@ TEST_F(EntryPageTest, FilesThatCannotBeDeletedStopTheRemoval)
     EXPECT_TRUE(PathExists(folder + "\\tavro.ini"));
     EXPECT_TRUE(PathExists(folder + "\\tvbCalc.exe.lnk"));
 
-    // A read-only file in the entry folder: code 5, the folder stays.
+    // A read-only file in the entry folder, then the folder held open (as a
+    // resident's current folder holds it): found before anything changes.
     ASSERT_TRUE(CopySelfTo(folder + "\\readonly.bin"));
     ASSERT_TRUE(SetFileAttributesA(folder + "\\readonly.bin", FILE_ATTRIBUTE_READONLY));
+    const std::string startupBefore = ReadWholeFile(startup);
     ASSERT_TRUE(wizard.Next());
-    EXPECT_EQ(kFileLocked, boxes.LastText());
-    EXPECT_EQ(131u, wizard.CurrentTemplate());
-    EXPECT_TRUE(PathExists(folder + "\\readonly.bin"));
-    EXPECT_FALSE(PathExists(startup));
-
+    EXPECT_EQ(kReadOnly + std::string(folder) + "\\readonly.bin", boxes.LastText());
     SetFileAttributesA(folder + "\\readonly.bin", FILE_ATTRIBUTE_NORMAL);
+    HANDLE hHeld = CreateFileA(folder, FILE_TRAVERSE | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
+    ASSERT_TRUE(wizard.Next());
+    CloseHandle(hHeld);
+    EXPECT_EQ(kFolderHeld + std::string(folder), boxes.LastText());
+    EXPECT_EQ(3u, boxes.Count()) << boxes.Texts();
+    EXPECT_EQ(131u, wizard.CurrentTemplate());
+    EXPECT_EQ(startupBefore, ReadWholeFile(startup));
+    EXPECT_TRUE(PathExists(folder + "\\tavro.ini"));
+    EXPECT_TRUE(PathExists(folder + "\\readonly.bin"));
+
     ASSERT_TRUE(wizard.Next());
     EXPECT_EQ(132u, wizard.CurrentTemplate());
     EXPECT_FALSE(PathExists(folder));
+    EXPECT_FALSE(PathExists(startup));
 }
 
 TEST_F(EntryPageTest, RemovalIgnoresButtonsPressedMeanwhileAndAMissingStartupFolder)
@@ -709,6 +763,78 @@ TEST_F(EntryPageTest, MovedToolFolderGetsItsShortcutsRewrittenOnlyWhenConfirmed)
     ExpectLink(otherLink, newDir + "\\tvbOther.exe\\tavro.ini", std::string(newDir + "\\tvbOther.exe"),
                std::string(other), "Other");
     EXPECT_EQ(otherStartup, ReadWholeFile(StartupLink("tvbOther.exe")));
+    EXPECT_EQ(0, CMovedFolderRepair().Run());
+    EXPECT_EQ(3u, boxes.Count()) << boxes.Texts();
+}
+
+// The original folder still holds its registration: a copy of the Tavro
+// folder started elsewhere counts nothing, asks nothing and writes nothing,
+// and the original's removal recognises its Startup shortcut written with
+// the settings path in short-name form.
+TEST_F(EntryPageTest, CopyOfTheToolFolderIsNotAMove)
+{
+    CString original = m_temp.Sub("original folder"), copy = m_temp.Sub("copy");
+    CString ini = original + "\\tvbCalc.exe\\tavro.ini";
+    MessageBoxRecorder boxes(IDYES);
+    {
+        ToolCopy tool(original);
+        Register(Entry(m_program, "Calc"), true);
+    }
+    const std::string startup = ReadWholeFile(StartupLink("tvbCalc.exe"));
+    {
+        ToolCopy tool(copy);
+        ASSERT_TRUE(CreateDirectoryA(copy + "\\tvbCalc.exe", NULL));
+        for (LPCSTR name : { "\\tvbCalc.exe\\tavro.ini", "\\tvbCalc.exe\\tvbCalc.exe.lnk" })
+            ASSERT_TRUE(CopyFileA(original + name, copy + name, FALSE));
+        const std::string entryLink = ReadWholeFile(copy + "\\tvbCalc.exe\\tvbCalc.exe.lnk");
+        EXPECT_EQ(0, CMovedFolderRepair().Run());
+        EXPECT_EQ(0u, boxes.Count()) << boxes.Texts();
+        EXPECT_EQ(entryLink, ReadWholeFile(copy + "\\tvbCalc.exe\\tvbCalc.exe.lnk"));
+        EXPECT_EQ(startup, ReadWholeFile(StartupLink("tvbCalc.exe")));
+    }
+
+    ToolCopy tool(original);
+    char shortIni[MAX_PATH] = {0};
+    ASSERT_NE(0u, GetShortPathNameA(ini, shortIni, MAX_PATH));
+    ASSERT_NE(std::string(ini), std::string(shortIni));
+    ASSERT_EQ(0, CResidentLink::Write(StartupLink("tvbCalc.exe"), Entry(m_program, "Calc"),
+                                      original + "\\tvbCalc.exe", shortIni));
+    CRegistSheet sheet(RegistDelete, NULL);
+    WizardDriver wizard(&sheet);
+    ShowRemoval(wizard, 0);
+    ASSERT_TRUE(wizard.Next());
+    EXPECT_EQ(132u, wizard.CurrentTemplate());
+    EXPECT_FALSE(PathExists(StartupLink("tvbCalc.exe")));
+    EXPECT_EQ(0u, boxes.Count()) << boxes.Texts();
+}
+
+// A repair that could not write the Startup shortcut leaves the entry
+// shortcut stale, so the next start asks again; a registration without its
+// entry shortcut is found from a Startup shortcut that names a place gone.
+TEST_F(EntryPageTest, MovedFolderRepairIsRepeatableAfterAFailure)
+{
+    CString oldDir = m_temp.Sub("old"), newDir = m_temp.Sub("new");
+    MessageBoxRecorder boxes(IDYES);
+    {
+        ToolCopy tool(oldDir);
+        Register(Entry(m_program, "Calc"), true);
+    }
+    ASSERT_TRUE(MoveFileA(oldDir, newDir));
+    ToolCopy tool(newDir);
+    CString calc = newDir + "\\tvbCalc.exe";
+    CString startup = StartupLink("tvbCalc.exe");
+    const std::string entryLink = ReadWholeFile(calc + "\\tvbCalc.exe.lnk");
+
+    HANDLE hLock = CreateFileA(startup, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    EXPECT_EQ(1, CMovedFolderRepair().Run());
+    CloseHandle(hLock);
+    EXPECT_EQ(kNoLink, boxes.LastText());
+    EXPECT_EQ(entryLink, ReadWholeFile(calc + "\\tvbCalc.exe.lnk"));
+
+    ASSERT_TRUE(DeleteFileA(calc + "\\tvbCalc.exe.lnk"));
+    EXPECT_EQ(1, CMovedFolderRepair().Run());
+    ExpectLink(calc + "\\tvbCalc.exe.lnk", calc + "\\tavro.ini", std::string(calc), std::string(m_program), "Calc");
+    ExpectLink(startup, calc + "\\tavro.ini", std::string(calc), std::string(m_program), "Calc");
     EXPECT_EQ(0, CMovedFolderRepair().Run());
     EXPECT_EQ(3u, boxes.Count()) << boxes.Texts();
 }

@@ -2,6 +2,7 @@
 // 932), the association lookup and its messages, the registrability test and
 // the icon loading with its error-icon fallback.
 #include "FileKind.h"
+#include "NewFirstTestHelpers.h"
 #include "TestSupport.h"
 #include "resource.h"
 
@@ -227,7 +228,7 @@ TEST_F(AssociationTest, TooLongPathIsNotLookedUp)
     EXPECT_TRUE(ResultIsAllZero());
 }
 
-// ----------------------------------------------------------- CheckRegistrable
+// -------------------------------------------------------------- IsRegistrable
 
 TEST_F(AssociationTest, ProgramsAndShortcutsPassWithoutLookup)
 {
@@ -236,32 +237,61 @@ TEST_F(AssociationTest, ProgramsAndShortcutsPassWithoutLookup)
     for (const char* pszPath : { "C:\\Apps\\TOOL.Exe", "C:\\Links\\Editor.lnk", "X:\\nowhere\\a.EXE",
                                  "Q:\\b.LnK", "C:\\予定表\\ソフト.exe", "tool.exe" }) {
         SCOPED_TRACE(pszPath);
-        EXPECT_FALSE(CheckRegistrable(pszPath));
+        EXPECT_TRUE(IsRegistrable(pszPath));
     }
-    EXPECT_FALSE(CheckRegistrable(PathOfLength(259, "\\x.exe").c_str()));
+    EXPECT_TRUE(IsRegistrable(PathOfLength(259, "\\x.exe").c_str()));
     EXPECT_EQ(0u, boxes.Count()) << boxes.Texts();
 }
 
 TEST_F(AssociationTest, AssociatedDocumentsPass)
 {
     MessageBoxRecorder boxes;
-    EXPECT_FALSE(CheckRegistrable(m_folder.Sub("setup.ini")));
-    EXPECT_FALSE(CheckRegistrable(m_folder.Sub("予定表\\十.ini")));
+    EXPECT_TRUE(IsRegistrable(m_folder.Sub("setup.ini")));
+    EXPECT_TRUE(IsRegistrable(m_folder.Sub("予定表\\十.ini")));
     EXPECT_EQ(0u, boxes.Count()) << boxes.Texts();
 }
 
 TEST_F(AssociationTest, DocumentWithoutAssociationIsRefusedWithCode31Message)
 {
     MessageBoxRecorder boxes;
-    EXPECT_TRUE(CheckRegistrable(m_folder.Sub("data.zzq")));
+    EXPECT_FALSE(IsRegistrable(m_folder.Sub("data.zzq")));
     ASSERT_EQ(1u, boxes.Count());
     EXPECT_EQ(std::string(kNoAssocMessage), boxes.LastText());
+}
+
+TEST_F(AssociationTest, DocumentsTheShellOpensWithoutAProgramFilePass)
+{
+    ShellOnlyFileTypes types;
+    ASSERT_TRUE(m_folder.WriteFile("photo.tavdelegate", "x"));
+    ASSERT_TRUE(m_folder.WriteFile("song.tavpackaged", "x"));
+    ASSERT_TRUE(MakeShortcut(m_folder.Sub("song.lnk"), m_folder.Sub("song.tavpackaged")));
+    MessageBoxRecorder boxes;
+    for (const char* pszName : { "photo.tavdelegate", "song.tavpackaged", "song.lnk" }) {
+        SCOPED_TRACE(pszName);
+        EXPECT_EQ(SE_ERR_NOASSOC, FindAssociatedProgram(m_folder.Sub(pszName), m_result));
+        EXPECT_TRUE(IsRegistrable(m_folder.Sub(pszName)));
+    }
+    EXPECT_EQ(0u, boxes.Count()) << boxes.Texts();
+    EXPECT_FALSE(IsRegistrable(m_folder.Sub("data.zzq")));
+    EXPECT_EQ(std::string(kNoAssocMessage), boxes.LastText());
+}
+
+TEST_F(AssociationTest, ShortcutToAMissingFileIsRefusedNamingIt)
+{
+    ASSERT_TRUE(m_folder.WriteFile("gone.exe", "x"));
+    ASSERT_TRUE(MakeShortcut(m_folder.Sub("gone.lnk"), m_folder.Sub("gone.exe")));
+    ASSERT_TRUE(DeleteFileA(m_folder.Sub("gone.exe")));
+    MessageBoxRecorder boxes;
+    EXPECT_FALSE(IsRegistrable(m_folder.Sub("gone.lnk")));
+    ASSERT_EQ(1u, boxes.Count());
+    EXPECT_NE(std::string::npos, Lower(boxes.LastText()).find(Lower(m_folder.Sub("gone.exe").GetString())))
+        << boxes.LastText();
 }
 
 TEST_F(AssociationTest, DocumentInMissingFolderIsRefusedWithItsCode)
 {
     MessageBoxRecorder boxes;
-    EXPECT_TRUE(CheckRegistrable(m_folder.Sub("no such folder\\setup.ini")));
+    EXPECT_FALSE(IsRegistrable(m_folder.Sub("no such folder\\setup.ini")));
     ASSERT_EQ(1u, boxes.Count());
     EXPECT_TRUE(boxes.LastText() == ErrorMessage(SE_ERR_FNF) || boxes.LastText() == ErrorMessage(SE_ERR_PNF))
         << boxes.LastText();
@@ -273,7 +303,7 @@ TEST_F(AssociationTest, FileWithoutExtensionGoesThroughTheLookup)
     char szResult[kAssocResultSize];
     int nCode = FindAssociatedProgram(m_folder.Sub("README"), szResult);
     // Whatever the platform answers, the test follows the lookup's code.
-    EXPECT_EQ(nCode <= 32 ? TRUE : FALSE, CheckRegistrable(m_folder.Sub("README")));
+    EXPECT_EQ(nCode <= 32 ? FALSE : TRUE, IsRegistrable(m_folder.Sub("README")));
     EXPECT_EQ(nCode <= 32 ? 1u : 0u, boxes.Count());
 }
 
@@ -282,7 +312,7 @@ TEST_F(AssociationTest, TooLongPathIsRefusedWithItsOwnMessage)
     for (const char* pszName : { "\\x.exe", "\\memo.txt" }) {
         SCOPED_TRACE(pszName);
         MessageBoxRecorder boxes;
-        EXPECT_TRUE(CheckRegistrable(PathOfLength(260, pszName).c_str()));
+        EXPECT_FALSE(IsRegistrable(PathOfLength(260, pszName).c_str()));
         ASSERT_EQ(1u, boxes.Count());
         EXPECT_EQ(std::string(kTooLongMessage), boxes.LastText());
     }

@@ -226,6 +226,22 @@ TEST_F(NewFirstBrowseTest, SecondBrowseStartsInTheFolderOfTheChoice)
     EXPECT_EQ(0u, m_boxes.Count()) << m_boxes.Texts();
 }
 
+TEST_F(NewFirstBrowseTest, PickedShortcutIsTakenAsItselfNotItsTarget)
+{
+    // Only the shortcut knows its arguments and work folder (a browser profile, say).
+    ASSERT_TRUE(MakeShortcutWithArguments(Sub("Profile.lnk"), Sub("App.exe"), "--profile=work",
+                                          std::string(m_temp.Path())));
+    {
+        FileDialogResponder responder(m_wizard.Sheet(), Sub("Profile.lnk"));
+        Browse(responder);
+    }
+    EXPECT_EQ(0u, m_boxes.Count()) << m_boxes.Texts();
+    EXPECT_EQ(Sub("Profile.lnk"), Selection());
+    m_wizard.Press(PSBTN_NEXT);
+    ASSERT_EQ(130u, m_wizard.CurrentTemplate()) << m_boxes.Texts();
+    EXPECT_EQ(Sub("Profile.lnk"), std::string(m_sheet.m_entry.m_strProgram));
+}
+
 TEST_F(NewFirstBrowseTest, BrowsedDocumentWithoutAssociationIsRefused)
 {
     DropFile(m_hPage, Sub("App.exe"));

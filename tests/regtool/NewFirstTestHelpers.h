@@ -66,6 +66,30 @@ inline std::string PathOfLength(const std::string& folder, const std::string& na
     return path + std::string(nFill, 'a') + name;
 }
 
+// A shortcut to target that carries its own arguments and work folder.
+inline bool MakeShortcutWithArguments(const std::string& link, const std::string& target,
+                                      const std::string& arguments, const std::string& workDir)
+{
+    HRESULT hrInit = CoInitialize(NULL);
+    IShellLinkA* pLink = NULL;
+    IPersistFile* pFile = NULL;
+    WCHAR wide[MAX_PATH] = { 0 };
+    MultiByteToWideChar(CP_ACP, 0, link.c_str(), -1, wide, MAX_PATH);
+    bool saved = SUCCEEDED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                            reinterpret_cast<void**>(&pLink))) &&
+                 SUCCEEDED(pLink->SetPath(target.c_str())) && SUCCEEDED(pLink->SetArguments(arguments.c_str())) &&
+                 SUCCEEDED(pLink->SetWorkingDirectory(workDir.c_str())) &&
+                 SUCCEEDED(pLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&pFile))) &&
+                 SUCCEEDED(pFile->Save(wide, TRUE));
+    if (pFile)
+        pFile->Release();
+    if (pLink)
+        pLink->Release();
+    if (SUCCEEDED(hrInit))
+        CoUninitialize();
+    return saved;
+}
+
 // While it lives, answers the next file dialog of this thread that is owned
 // by hOwner: types the path into its file name field and presses OK (or
 // Cancel when the path is empty). The dialog runs modally inside the code
@@ -193,3 +217,24 @@ inline void BrowseWith(HWND hPage, int nButtonId, const FileDialogResponder& res
     ASSERT_TRUE(responder.Answered());
     ASSERT_FALSE(responder.Stuck());
 }
+
+// File types the shell opens without a program FindExecutableA can name, in the
+// user's classes for the test's life: ".tavdelegate", whose open verb only has
+// a DelegateExecute value, and ".tavpackaged", whose class carries a packaged
+// app's id and no command.
+struct ShellOnlyFileTypes {
+    ShellOnlyFileTypes()
+    {
+        const char* values[][3] = { { ".tavdelegate", NULL, "TavroTest.Delegate" },
+                                    { "TavroTest.Delegate\\shell\\open\\command", "DelegateExecute", "{4ED3A719-CEA8-4BD9-910D-E252F997AFC2}" },
+                                    { ".tavpackaged", NULL, "TavroTest.Packaged" },
+                                    { "TavroTest.Packaged\\Application", "AppUserModelID", "Tavro.Test_8wekyb3d8bbwe!App" } };
+        for (const auto& v : values)
+            RegSetKeyValueA(HKEY_CURRENT_USER, (std::string("Software\\Classes\\") + v[0]).c_str(), v[1], REG_SZ, v[2], lstrlenA(v[2]) + 1);
+    }
+    ~ShellOnlyFileTypes()
+    {
+        for (const char* key : { ".tavdelegate", "TavroTest.Delegate", ".tavpackaged", "TavroTest.Packaged" })
+            RegDeleteTreeA(HKEY_CURRENT_USER, (std::string("Software\\Classes\\") + key).c_str());
+    }
+};

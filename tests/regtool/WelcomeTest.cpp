@@ -5,6 +5,7 @@
 #include "CTavroApp.h"
 #include "CWelcomeDlg.h"
 #include "CWinApp.h"
+#include "TavroVersion.h"
 #include "TestSupport.h"
 #include "WizardDriver.h"
 #include "resource.h"
@@ -16,7 +17,7 @@
 
 namespace {
 
-const char kCaption[] = "Tavro.Exe Ver 2.00";
+const char kCaption[] = "Tavro.Exe Ver " TAVRO_VERSION;
 
 // ---------------------------------------------------------------- start-up
 

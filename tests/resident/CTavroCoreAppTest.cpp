@@ -66,3 +66,20 @@ TEST(CTavroCoreApp, DirectStartShowsTheMessageAndMakesNoWindow)
     EXPECT_EQ(static_cast<UINT>(MB_OK), boxes.Boxes()[0].type);
     EXPECT_EQ(nullptr, app.m_pMainWnd);
 }
+
+// Started from its shortcut, the resident begins in the entry folder; it
+// leaves it at once for its own folder, so the entry folder can be removed.
+TEST(CTavroCoreApp, OwnFolderBecomesTheCurrentFolder)
+{
+    char saved[MAX_PATH] = {0};
+    GetCurrentDirectoryA(MAX_PATH, saved);
+    ASSERT_TRUE(SetCurrentDirectoryA("Z:\\"));
+    EXPECT_TRUE(CTavroCoreApp::MakeOwnFolderCurrent());
+    char current[MAX_PATH] = {0};
+    GetCurrentDirectoryA(MAX_PATH, current);
+    char module[MAX_PATH] = {0};
+    GetModuleFileNameA(NULL, module, MAX_PATH);
+    *strrchr(module, '\\') = '\0';
+    EXPECT_EQ(0, lstrcmpiA(module, current)) << current;
+    SetCurrentDirectoryA(saved);
+}

@@ -3,6 +3,8 @@
 // real starts, missing files and documents without association give the
 // results the user sees.
 #include "CTrayDlg.h"
+#include "TavroVersion.h"
+#include "CWinApp.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -51,10 +53,23 @@ TEST(CTrayDlgReport, EveryResultUpToThirtyTwoIsAFailure)
         ASSERT_EQ(1u, boxes.Count()) << code;
         const MessageBoxRecorder::Box& box = boxes.Boxes()[0];
         EXPECT_EQ(ExpectedMessage(code), box.text);
-        EXPECT_EQ("Tavro 2.00", box.caption) << code;
+        EXPECT_EQ("Tavro " TAVRO_VERSION, box.caption) << code;
         EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION), box.type) << code;
-        EXPECT_EQ(GetDesktopWindow(), box.hOwner) << code;
+        EXPECT_EQ(NULL, box.hOwner) << code;   // no window yet: none, never the desktop
     }
+
+    // With the resident's window up, the box belongs to that hidden window.
+    CWinApp app;
+    CWnd owner;
+    owner.m_hWnd = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, NULL, NULL, NULL, NULL);
+    app.m_pMainWnd = &owner;
+    boxes.Clear();
+    CTrayDlg::ReportLaunchError(2);
+    app.m_pMainWnd = NULL;
+    DestroyWindow(owner.Detach());
+    ASSERT_EQ(1u, boxes.Count());
+    EXPECT_NE(static_cast<HWND>(NULL), boxes.Boxes()[0].hOwner);
+    EXPECT_NE(GetDesktopWindow(), boxes.Boxes()[0].hOwner);
 
     const int successes[] = { 33, 42, 1000, INT_MAX };
     boxes.Clear();
@@ -86,8 +101,9 @@ TEST_F(LaunchTest, RealProgramStartsInTheWorkFolder)
     CString marker = workDir + "\\started.txt";
     EXPECT_TRUE(PumpUntil([&] { return ReadWholeFile(marker).find("started") == 0; }, 15000))
         << "no output from the launched program in " << static_cast<LPCSTR>(workDir);
-    // The resident's own current folder stays on the work folder.
-    EXPECT_EQ(0, lstrcmpiA(workDir, CurrentDirectory())) << static_cast<LPCSTR>(CurrentDirectory());
+    // The work folder went to the shell only: the resident's own current
+    // folder is untouched, so it never holds the work folder open.
+    EXPECT_EQ(0, lstrcmpiA("Z:\\", CurrentDirectory())) << static_cast<LPCSTR>(CurrentDirectory());
 }
 
 TEST_F(LaunchTest, EmptyWorkFolderKeepsTheCurrentFolder)

@@ -3,7 +3,9 @@
 // window, the popup menu and the commands.
 #include "CTrayDlg.h"
 #include "CRegistEntry.h"
+#include "CTrayIconId.h"
 #include "CWinApp.h"
+#include "TavroVersion.h"
 #include "TestSupport.h"
 #include "resource.h"
 
@@ -87,20 +89,24 @@ protected:
     TempFolder m_folder;
 };
 
-// Whether this process can put icons into a tray at all (there may be none
-// in-process under Wine); the tests that need one are skipped without it.
-bool TrayAvailable(HWND hWnd)
+// Waits until this process can put icons into the tray. Every test program
+// runs in a virtual desktop with a taskbar (scripts/isolate.sh), whose
+// notification area may come up a moment after the program: one that never
+// comes is a broken test run, and the tests that need it fail.
+bool WaitForTray(HWND hWnd)
 {
     NOTIFYICONDATAA nid;
     ZeroMemory(&nid, sizeof(nid));
     nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
     nid.hWnd = hWnd;
     nid.uID = 77;
-    if (!Shell_NotifyIconA(NIM_ADD, &nid))
+    if (!PumpUntil([&] { return Shell_NotifyIconA(NIM_ADD, &nid) != FALSE; }, 15000))
         return false;
     Shell_NotifyIconA(NIM_DELETE, &nid);
     return true;
 }
+
+const char kNoTray[] = "no notification area in this desktop: the test run must provide one";
 
 // Whether the icon the record names exists in the tray now.
 bool IconInTray(const NOTIFYICONDATAA& added)
@@ -133,6 +139,10 @@ TEST_F(TrayDlgTest, IconChoiceAndItsMessages)
         // The program's icon is not tried when the chosen icon fails.
         { "icon file without icons", TRUE, text, OwnExecutable(), 1, kIconMessage },
         { "missing icon file", TRUE, missing, OwnExecutable(), 1, kIconMessage },
+        // A source without icons that stands for the registered file: the
+        // shell's icon for that file, silently.
+        { "document as its own icon", TRUE, text, text, 0, NULL },
+        { "bare program of an association", TRUE, "rundll32.exe", text, 0, NULL },
         // Flag clear: the icon path is ignored.
         { "missing program", FALSE, IconFile(), missing, 1, kProgramIconMessage },
         { "document", FALSE, "", text, 1, kProgramIconMessage },
@@ -210,22 +220,30 @@ TEST_F(TrayDlgTest, CreationLoadsSettingsAddsIconAndHides)
     EXPECT_STREQ("C:\\work", dlg.m_strWorkDir);
     EXPECT_STREQ(ini, dlg.m_strIniPath);
 
-    EXPECT_EQ(static_cast<DWORD>(NOTIFYICONDATAA_V1_SIZE), dlg.m_nid.cbSize);
+    EXPECT_EQ(static_cast<DWORD>(NOTIFYICONDATAA_V2_SIZE), dlg.m_nid.cbSize);
     EXPECT_EQ(dlg.m_hWnd, dlg.m_nid.hWnd);
-    EXPECT_EQ(0u, dlg.m_nid.uID);
-    EXPECT_EQ(static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP), dlg.m_nid.uFlags);
+    EXPECT_EQ(CTrayIconId::ForSettingsFile(ini), dlg.m_nid.uID);
+    EXPECT_EQ(static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP), dlg.m_nid.uFlags);
+    EXPECT_EQ(static_cast<UINT>(NOTIFYICON_VERSION_4), dlg.m_nid.uVersion);
     EXPECT_EQ(0x464u, dlg.m_nid.uCallbackMessage);
     EXPECT_EQ(dlg.m_hTrayIcon, dlg.m_nid.hIcon);
     EXPECT_EQ(std::string(62, 'n'), std::string(dlg.m_nid.szTip));
 
-    // Top-level (so "TaskbarCreated" reaches it), hidden, and far out of sight.
+    // Top-level (so "TaskbarCreated" reaches it), hidden, and far out of sight;
+    // a tool window, so that not even a show slipping through makes a taskbar button.
     EXPECT_EQ(NULL, GetParent(dlg.m_hWnd));
+    LONG_PTR exStyle = GetWindowLongPtrA(dlg.m_hWnd, GWL_EXSTYLE);
+    EXPECT_EQ(0, exStyle & WS_EX_APPWINDOW);
+    EXPECT_NE(0, exStyle & WS_EX_TOOLWINDOW);
+    // Nor does it take the focus or the activation from the user's window.
+    EXPECT_NE(dlg.m_hWnd, GetFocus());
+    EXPECT_NE(dlg.m_hWnd, GetActiveWindow());
     EXPECT_FALSE(IsWindowVisible(dlg.m_hWnd));
     RECT rect;
     GetWindowRect(dlg.m_hWnd, &rect);
     EXPECT_LE(rect.left, -9000);
     EXPECT_LE(rect.top, -9000);
-    EXPECT_STREQ("TavroCore Ver2.00", WindowText(dlg.m_hWnd).c_str());
+    EXPECT_STREQ("TavroCore Ver" TAVRO_VERSION, WindowText(dlg.m_hWnd).c_str());
     dlg.DestroyWindow();
 }
 
@@ -252,18 +270,15 @@ TEST_F(TrayDlgTest, ExitRemovesTheIconButKeepsTheDefaultIcon)
     Open(dlg);
     ASSERT_EQ(dlg.m_hDefaultIcon, dlg.m_hTrayIcon);
     HWND hWnd = dlg.m_hWnd;
-    bool tray = TrayAvailable(hWnd);
+    ASSERT_TRUE(WaitForTray(hWnd)) << kNoTray;
     NOTIFYICONDATAA added = dlg.m_nid;
-    if (tray) {
-        EXPECT_TRUE(IconInTray(added));
-    }
+    // An icon the tray refused at start is added by the next retry.
+    EXPECT_TRUE(PumpUntil([&] { return IconInTray(added); }));
 
     SendMessageA(hWnd, WM_COMMAND, ID_APP_QUIT, 0);
     EXPECT_FALSE(IsWindow(hWnd));
     EXPECT_EQ(NULL, dlg.m_hTrayIcon);
-    if (tray) {
-        EXPECT_FALSE(IconInTray(added));
-    }
+    EXPECT_FALSE(IconInTray(added));
     // The resource icon stays usable: it belongs to the object, not to the tray.
     ICONINFO info;
     ASSERT_TRUE(GetIconInfo(dlg.m_hDefaultIcon, &info));
@@ -277,13 +292,10 @@ TEST_F(TrayDlgTest, IconReturnsAfterTheShellRestarts)
     CString ini = WriteSettings("戻る", OwnExecutable());
     CTrayDlg dlg(ini);
     Open(dlg);
-    if (!TrayAvailable(dlg.m_hWnd)) {
-        dlg.DestroyWindow();
-        GTEST_SKIP() << "no tray in this process";
-    }
+    ASSERT_TRUE(WaitForTray(dlg.m_hWnd)) << kNoTray;
     UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
     NOTIFYICONDATAA added = dlg.m_nid;
-    ASSERT_TRUE(IconInTray(added));
+    ASSERT_TRUE(PumpUntil([&] { return IconInTray(added); }));
 
     // A new shell has no icons: the announcement brings it back.
     Shell_NotifyIconA(NIM_DELETE, &added);
@@ -333,14 +345,17 @@ void CALLBACK CloseMenu(HWND, UINT, UINT_PTR, DWORD)
         EndMenu();
 }
 
-MenuCapture RightClick(CTrayDlg& dlg)
+// The icon's event as the shell sends it: with version 4 the point in
+// wParam and the event in the low word of lParam, else the bare message.
+MenuCapture RightClick(CTrayDlg& dlg, UINT event = WM_RBUTTONDOWN, WPARAM wParam = 0)
 {
     MenuCapture capture;
     g_capture = &capture;
     capture.previous = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
         dlg.m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CaptureProc)));
     UINT_PTR timer = SetTimer(NULL, 0, 50, CloseMenu);
-    LRESULT result = SendMessageA(dlg.m_hWnd, WM_TRAYNOTIFY, 0, WM_RBUTTONDOWN);
+    LPARAM lParam = dlg.m_bVersion4 ? MAKELPARAM(event, LOWORD(dlg.m_nid.uID)) : event;
+    LRESULT result = SendMessageA(dlg.m_hWnd, WM_TRAYNOTIFY, wParam, lParam);
     KillTimer(NULL, timer);
     SetWindowLongPtrA(dlg.m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(capture.previous));
     g_capture = NULL;
@@ -357,6 +372,7 @@ TEST_F(TrayDlgTest, RightButtonShowsTheMenuWithTheCurrentName)
     MessageBoxRecorder boxes;
     CTrayDlg dlg(ini);
     Open(dlg);
+    dlg.m_bVersion4 = FALSE;
 
     MenuCapture first = RightClick(dlg);
     ASSERT_TRUE(first.seen);
@@ -377,6 +393,62 @@ TEST_F(TrayDlgTest, RightButtonShowsTheMenuWithTheCurrentName)
     EXPECT_TRUE(IsWindow(dlg.m_hWnd));
     EXPECT_EQ(0u, boxes.Count()) << boxes.Texts();
     dlg.DestroyWindow();
+}
+
+TEST_F(TrayDlgTest, VersionFourOpensTheMenuOnContextMenuOnly)
+{
+    CString ini = WriteSettings("版4", OwnExecutable());
+    CTrayDlg dlg(ini);
+    Open(dlg);
+    dlg.m_bVersion4 = TRUE;
+    // The press must not open it: a menu that flips above the cursor would
+    // take the release as a choice.
+    EXPECT_FALSE(RightClick(dlg, WM_RBUTTONDOWN).seen);
+    EXPECT_FALSE(RightClick(dlg, WM_RBUTTONUP).seen);
+    MenuCapture menu = RightClick(dlg, WM_CONTEXTMENU, MAKEWPARAM(300, 200));
+    ASSERT_TRUE(menu.seen);
+    EXPECT_EQ("版4を起動(&A)", menu.texts[0]);
+    dlg.DestroyWindow();
+}
+
+TEST_F(TrayDlgTest, KeyboardSelectLaunchesOncePerKeyPress)
+{
+    CString ini = WriteSettings("鍵", m_folder.Sub("gone.exe"));
+    MessageBoxRecorder boxes;
+    CTrayDlg dlg(ini);
+    Open(dlg);
+    boxes.Clear();
+    dlg.m_bVersion4 = TRUE;
+    LPARAM keySelect = MAKELPARAM(NIN_KEYSELECT, LOWORD(dlg.m_nid.uID));
+    // Enter arrives as two in a row: one launch, one failure message.
+    SendMessageA(dlg.m_hWnd, WM_TRAYNOTIFY, MAKEWPARAM(300, 200), keySelect);
+    SendMessageA(dlg.m_hWnd, WM_TRAYNOTIFY, MAKEWPARAM(300, 200), keySelect);
+    EXPECT_EQ(1u, boxes.Count()) << boxes.Texts();
+    EXPECT_EQ(2, dlg.m_nLaunchResult);
+    // Later key presses launch again.
+    Sleep(GetDoubleClickTime() + 50);
+    SendMessageA(dlg.m_hWnd, WM_TRAYNOTIFY, MAKEWPARAM(300, 200), keySelect);
+    EXPECT_EQ(2u, boxes.Count()) << boxes.Texts();
+    dlg.DestroyWindow();
+}
+
+TEST(CTrayIconId, OnePerRegistrationTheSameAtEveryStart)
+{
+    const UINT a = CTrayIconId::ForSettingsFile("C:\\Tavro\\notepad.exe\\tavro.ini");
+    // Stable: the same folder spelled otherwise, or the tool's folder moved.
+    EXPECT_EQ(a, CTrayIconId::ForSettingsFile("c:\\tavro\\NOTEPAD.EXE\\Tavro.ini"));
+    EXPECT_EQ(a, CTrayIconId::ForSettingsFile("D:\\Moved\\Tools\\notepad.exe\\tavro.ini"));
+    // Distinct: other entry folders, 0x5C trail bytes (表, ソ) included.
+    const char* others[] = { "C:\\Tavro\\calc.exe\\tavro.ini", "C:\\Tavro\\notepad.exf\\tavro.ini",
+                             "C:\\Tavro\\表.exe\\tavro.ini", "C:\\Tavro\\ソ.exe\\tavro.ini",
+                             "C:\\Tavro\\notepad.exe\\x\\tavro.ini" };
+    std::vector<UINT> ids = { a };
+    for (const char* path : others) {
+        UINT id = CTrayIconId::ForSettingsFile(path);
+        for (UINT seen : ids)
+            EXPECT_NE(seen, id) << path;
+        ids.push_back(id);
+    }
 }
 
 TEST_F(TrayDlgTest, OnlyDoubleClickAndLaunchItemStartTheProgram)
@@ -433,6 +505,17 @@ void CALLBACK WatchModal(HWND, UINT, UINT_PTR, DWORD)
 
 }  // namespace
 
+// Counts every time a window of this thread was actually shown.
+int g_nShown = 0;
+LRESULT CALLBACK CountShows(int nCode, WPARAM wParam, LPARAM lParam)
+{
+    const CWPRETSTRUCT* p = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+    if (nCode == HC_ACTION && p->message == WM_WINDOWPOSCHANGED &&
+        (reinterpret_cast<const WINDOWPOS*>(p->lParam)->flags & SWP_SHOWWINDOW))
+        ++g_nShown;
+    return CallNextHookEx(NULL, nCode, wParam, lParam);
+}
+
 TEST_F(TrayDlgTest, ModalDialogStaysHiddenUntilTheExitItem)
 {
     CString ini = WriteSettings("モーダル", OwnExecutable());
@@ -441,12 +524,17 @@ TEST_F(TrayDlgTest, ModalDialogStaysHiddenUntilTheExitItem)
     ModalWatch watch;
     watch.dlg = &dlg;
     g_watch = &watch;
+    // Never shown, not even for a moment at start: no taskbar button flashes.
+    g_nShown = 0;
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROCRET, CountShows, NULL, GetCurrentThreadId());
     UINT_PTR timer = SetTimer(NULL, 0, 50, WatchModal);
     INT_PTR result = dlg.DoModal();
     KillTimer(NULL, timer);
+    UnhookWindowsHookEx(hook);
     g_watch = NULL;
     EXPECT_TRUE(watch.exitSent);
     EXPECT_FALSE(watch.visibleWhenIdle);
+    EXPECT_EQ(0, g_nShown);
     EXPECT_EQ(0, result);
     EXPECT_EQ(0u, boxes.Count()) << boxes.Texts();
 }
@@ -510,6 +598,7 @@ public:
     int m_nAddsAccepted = 0;
     int m_nDeletes = 0;
     int m_nCalls = 0;
+    int m_nVersionCalls = 0;
     // One icon slot, as the shell keeps it: an add fails while it is held, a
     // change fails while it is not.
     BOOL m_bHeld = FALSE;
@@ -528,6 +617,8 @@ private:
                 ++(t->m_bHeld && !held ? t->m_nAddsAccepted : t->m_nAddsRefused);
                 return t->m_bHeld && !held;
             }
+            if (cds->dwData == NIM_SETVERSION)
+                ++t->m_nVersionCalls;
             if (cds->dwData == NIM_DELETE) {
                 ++t->m_nDeletes;
                 t->m_bHeld = FALSE;
@@ -599,11 +690,16 @@ TEST_F(TrayDlgTest, ShellAnnouncedDuringTheIconMessageGetsOneIconWithItsPicture)
         dlg.DestroyWindow();
         GTEST_SKIP() << "the platform did not hand the icon to this process's tray window";
     }
-    // Only the add with the chosen picture; no retry follows.
-    EXPECT_EQ(1, tray.m_nCalls);
+    // Only the add with the chosen picture and the request for version 4; no retry follows.
+    EXPECT_EQ(2, tray.m_nCalls);
+    EXPECT_EQ(1, tray.m_nVersionCalls);
+    EXPECT_TRUE(dlg.m_bVersion4);
     EXPECT_TRUE(tray.m_bHeld);
     EXPECT_EQ(dlg.m_hDefaultIcon, dlg.m_nid.hIcon);
     PumpFor(3000);
-    EXPECT_EQ(1, tray.m_nCalls);
+    EXPECT_EQ(2, tray.m_nCalls);
+    // A shell that starts again gets the icon and is asked for the version again.
+    SendMessageA(dlg.m_hWnd, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    EXPECT_EQ(2, tray.m_nVersionCalls);
     dlg.DestroyWindow();
 }

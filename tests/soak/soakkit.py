@@ -16,7 +16,6 @@ import harness as h  # noqa: E402
 warnings.simplefilter("ignore", ResourceWarning)
 sys.warnoptions.append("ignore::ResourceWarning")
 
-RESIDENT_TITLE = "TavroCore Ver2.00"
 WM_TRAYNOTIFY = 0x464
 WM_LBUTTONDBLCLK = 0x203
 WM_RBUTTONDOWN = 0x204
@@ -79,7 +78,7 @@ def wait_icon_count(wanted, timeout=20.0):
 
 
 def resident_windows():
-    return h.find_windows(title=RESIDENT_TITLE)
+    return h.find_windows(title=h.RESIDENT_TITLE)
 
 
 def install(name):

@@ -48,6 +48,9 @@ def odd_files():
     ]
 
 
+WM_CONTEXTMENU = 0x007B
+
+
 class OddSettingsResidentTest(unittest.TestCase):
     def setUp(self):
         self.folder, self.program = kit.install("TavroSoakOdd")
@@ -67,7 +70,7 @@ class OddSettingsResidentTest(unittest.TestCase):
         h.screenshot("odd_%s_message" % name)
         h.close_box(box)
 
-        window = h.wait_window(title=kit.RESIDENT_TITLE)
+        window = h.wait_window(title=h.RESIDENT_TITLE)
         self.assertIsNotNone(window, "no owner window")
         self.assertFalse(window.visible)
         bar = kit.wait_icon_count(icons_before + 1)
@@ -75,15 +78,16 @@ class OddSettingsResidentTest(unittest.TestCase):
 
         # A double click on the icon: the program is not there.
         h.probe("post", window.hwnd, kit.WM_TRAYNOTIFY, 0, kit.WM_LBUTTONDBLCLK)
-        box, text = h.wait_message_box(caption="Tavro 2.00")
+        box, text = h.wait_message_box(caption=h.LAUNCH_CAPTION)
         self.assertIsNotNone(box, "no launch message")
         match = LAUNCH_ERROR.match(text or "")
         self.assertTrue(match, text)
         self.assertIn(match.group(1), MISSING_CODES)
         h.close_box(box)
 
-        # The right button opens the menu, built with the display name.
-        h.probe("post", window.hwnd, kit.WM_TRAYNOTIFY, 0, kit.WM_RBUTTONDOWN)
+        # The right button's release opens the menu, built with the display name:
+        # WM_CONTEXTMENU of the current tray protocol, with the point in wParam.
+        h.probe("post", window.hwnd, kit.WM_TRAYNOTIFY, (400 << 16) | 500, WM_CONTEXTMENU)
         menus = h.wait_until(kit.open_menus, 5, 0.2)
         self.assertTrue(menus, "no popup menu")
         self.assertEqual(window.pid, menus[0].pid)

@@ -15,6 +15,10 @@
 //   send HWND MSG WPARAM LPARAM  SendMessage with numbers; prints the result
 //   iconic HWND                  "1" when the window is minimised
 //   taborder HWND                ids of the dialog's tab stops, in tab order
+//   cwd PID                      the current folder of a 64-bit process
+//   serve                        answers commands read from standard input, one a line,
+//                                arguments separated by tabs, in UTF-8; each answer ends
+//                                with the line "\x04 CODE" (CODE: what the command returns)
 #include <windows.h>
 #include <shlobj.h>
 #include <shobjidl.h>
@@ -22,6 +26,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 static std::string ToUtf8(const char* ansi)
 {
@@ -52,15 +57,32 @@ static std::string TextOf(HWND hWnd)
     return utf8;
 }
 
-// Arguments as Unicode: main's argv is already converted to the ANSI code page.
-static std::wstring WideArg(int index)
+static std::wstring FromUtf8(const std::string& utf8)
 {
-    int count = 0;
-    LPWSTR* args = CommandLineToArgvW(GetCommandLineW(), &count);
-    std::wstring value = args && index < count ? args[index] : L"";
-    LocalFree(args);
-    return value;
+    int n = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, NULL, 0);
+    std::wstring wide(static_cast<size_t>(n > 0 ? n : 1), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &wide[0], n);
+    wide.resize(static_cast<size_t>(n > 0 ? n - 1 : 0));
+    return wide;
 }
+
+// A command line, kept in Unicode (texts and paths) and in ASCII (command
+// names and numbers): [0] the program, [1] the command, then its arguments.
+struct Args {
+    std::vector<std::wstring> wide;
+    std::vector<std::string> narrow;
+
+    void Add(const std::wstring& value)
+    {
+        wide.push_back(value);
+        std::string ascii;
+        for (wchar_t c : value)
+            ascii += c < 0x80 ? static_cast<char>(c) : '?';
+        narrow.push_back(ascii);
+    }
+    size_t size() const { return narrow.size(); }
+    const char* operator[](size_t i) const { return narrow[i].c_str(); }
+};
 
 static HWND ParseHwnd(const char* text)
 {
@@ -176,8 +198,34 @@ static int MakeLink(const std::wstring& link, const std::wstring& target, const 
     return result;
 }
 
-int main(int argc, char** argv)
+// Another process's current folder, from its process parameters (x64
+// layout: PEB+0x20 the parameters, +0x38 CurrentDirectory.DosPath).
+static std::string CurrentFolderOf(DWORD pid)
 {
+    struct BasicInfo { LONG_PTR exitStatus; BYTE* peb; ULONG_PTR rest[4]; } info = {};
+    typedef LONG (WINAPI* QueryFn)(HANDLE, int, void*, ULONG, ULONG*);
+    QueryFn query = reinterpret_cast<QueryFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
+    HANDLE h = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+    BYTE* params = NULL;
+    struct { USHORT length, maximum; ULONG pad; wchar_t* buffer; } dosPath = {};
+    wchar_t path[MAX_PATH] = {0};
+    bool ok = h && query && query(h, 0, &info, sizeof(info), NULL) >= 0 &&
+              ReadProcessMemory(h, info.peb + 0x20, &params, sizeof(params), NULL) &&
+              ReadProcessMemory(h, params + 0x38, &dosPath, sizeof(dosPath), NULL) &&
+              dosPath.length < sizeof(path) &&
+              ReadProcessMemory(h, dosPath.buffer, path, dosPath.length, NULL);
+    if (h)
+        CloseHandle(h);
+    char utf8[4 * MAX_PATH] = {0};
+    if (ok)
+        WideCharToMultiByte(CP_UTF8, 0, path, -1, utf8, sizeof(utf8), NULL, NULL);
+    return utf8;
+}
+
+static int RunCommand(const Args& argv)
+{
+    size_t argc = argv.size();
     if (argc < 2)
         return 1;
     std::string cmd = argv[1];
@@ -191,7 +239,7 @@ int main(int argc, char** argv)
     } else if (cmd == "command" && argc > 3) {
         PostMessageA(ParseHwnd(argv[2]), WM_COMMAND, MAKEWPARAM(std::atoi(argv[3]), BN_CLICKED), 0);
     } else if (cmd == "settext" && argc > 4) {
-        std::wstring text = WideArg(4);
+        std::wstring text = argv.wide.at(4);
         SendMessageW(GetDlgItem(ParseHwnd(argv[2]), std::atoi(argv[3])), WM_SETTEXT, 0,
                      reinterpret_cast<LPARAM>(text.c_str()));
     } else if (cmd == "post" && argc > 5) {
@@ -199,9 +247,9 @@ int main(int argc, char** argv)
                      static_cast<WPARAM>(std::strtoull(argv[4], NULL, 0)),
                      static_cast<LPARAM>(std::strtoll(argv[5], NULL, 0)));
     } else if (cmd == "readlink" && argc > 2) {
-        return ReadLink(WideArg(2));
+        return ReadLink(argv.wide.at(2));
     } else if (cmd == "makelink" && argc > 5) {
-        return MakeLink(WideArg(2), WideArg(3), WideArg(4), WideArg(5));
+        return MakeLink(argv.wide.at(2), argv.wide.at(3), argv.wide.at(4), argv.wide.at(5));
     } else if (cmd == "startup") {
         char path[MAX_PATH] = {0};
         SHGetSpecialFolderPathA(NULL, path, CSIDL_STARTUP, TRUE);
@@ -232,11 +280,50 @@ int main(int argc, char** argv)
             if (h == first)
                 break;
         }
+    } else if (cmd == "cwd" && argc > 2) {
+        std::printf("%s\n", CurrentFolderOf(static_cast<DWORD>(std::atoi(argv[2]))).c_str());
     } else if (cmd == "menu") {
         return PrintOpenMenu();
     } else {
         return 1;
     }
-    std::fflush(stdout);
     return 0;
+}
+
+// One process answers every command of a test run: a Wine process start
+// costs a quarter of a second or more, and the tests ask hundreds of times.
+static int Serve()
+{
+    std::string line;
+    int c;
+    while ((c = std::getchar()) != EOF) {
+        if (c != '\n') {
+            line += static_cast<char>(c);
+            continue;
+        }
+        Args args;
+        args.Add(L"e2eprobe");
+        size_t start = 0;
+        for (size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1)
+            args.Add(FromUtf8(line.substr(start, tab - start)));
+        args.Add(FromUtf8(line.substr(start)));
+        int code = RunCommand(args);
+        std::printf("\x04 %d\n", code);
+        std::fflush(stdout);
+        line.clear();
+    }
+    return 0;
+}
+
+int main()
+{
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    Args args;
+    for (int i = 0; i < count; ++i)
+        args.Add(wide[i]);
+    LocalFree(wide);
+    int code = args.size() == 2 && args.narrow[1] == "serve" ? Serve() : RunCommand(args);
+    std::fflush(stdout);
+    return code;
 }
