@@ -5,6 +5,7 @@
 #include "CRegistSheet.h"
 #include "CFolderUtil.h"
 #include "CRegistLayout.h"
+#include "CRegistStore.h"
 #include "CResidentLink.h"
 #include "PathUtil.h"
 #include "resource.h"
@@ -40,81 +41,6 @@ static void AppendName(CString& path, LPCSTR pszName)
 {
     AppendBackslash(path);
     path += pszName;
-}
-
-// Splits a path at its last backslash, found character by character so that
-// a trail byte of value 0x5C is never taken for one. FALSE without a backslash.
-static BOOL SplitAtLastBackslash(const CString& path, CString& head, CString& tail)
-{
-    int last = -1;
-    for (int i = 0; i < path.GetLength(); i += path.CharLengthAt(i)) {
-        if (path.CharLengthAt(i) == 1 && path.GetAt(i) == '\\')
-            last = i;
-    }
-    if (last < 0)
-        return FALSE;
-    head = path.Left(last);
-    tail = path.Mid(last + 1);
-    return TRUE;
-}
-
-// A folder name that names exactly one subfolder: no separators, drive
-// colons or wildcards, and no trailing dot or blank, which the platform
-// would strip (".." and "..." would then name a folder above).
-static BOOL IsPlainFolderName(const CString& name)
-{
-    if (name.IsEmpty())
-        return FALSE;
-    for (int i = 0; i < name.GetLength(); i += name.CharLengthAt(i)) {
-        if (name.CharLengthAt(i) == 2)
-            continue;
-        char ch = name.GetAt(i);
-        if (ch == '/' || ch == ':' || ch == '*' || ch == '?' || ch == '"' || ch == '<' ||
-            ch == '>' || ch == '|')
-            return FALSE;
-    }
-    int lastStart = 0;
-    for (int i = 0; i < name.GetLength(); i += name.CharLengthAt(i))
-        lastStart = i;
-    if (name.CharLengthAt(lastStart) == 1) {
-        char last = name.GetAt(lastStart);
-        if (last == '.' || last == ' ')
-            return FALSE;
-    }
-    return TRUE;
-}
-
-// The folder that holds the settings file iniPath, when that folder is a
-// direct subfolder of toolDir (which ends in a backslash). Anything else,
-// the tool's folder itself included, is never handed to the removal.
-static BOOL GetRemovableFolder(const CString& iniPath, const CString& toolDir, CString& folder)
-{
-    CString entryFolder, iniName, parent, name;
-    if (!SplitAtLastBackslash(iniPath, entryFolder, iniName))
-        return FALSE;
-    if (!SplitAtLastBackslash(entryFolder, parent, name))
-        return FALSE;
-    if (!IsPlainFolderName(name))
-        return FALSE;
-    parent += '\\';
-    if (lstrcmpiA(parent, toolDir) != 0)
-        return FALSE;
-    folder = entryFolder;
-    return TRUE;
-}
-
-static BOOL IsFolder(LPCSTR path)
-{
-    DWORD attributes = GetFileAttributesA(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-static void ClearReadOnly(LPCSTR path)
-{
-    DWORD attributes = GetFileAttributesA(path);
-    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-        (attributes & FILE_ATTRIBUTE_READONLY))
-        SetFileAttributesA(path, attributes & ~FILE_ATTRIBUTE_READONLY);
 }
 
 static BOOL IsTooLong(const CString& path)
@@ -244,38 +170,23 @@ int CEntryPage::CommitEntry()
         return ResultRefused;
     BOOL bStartup = m_bStartup && ConfirmStartupLink(paths);
 
-    // An existing file of the folder's name counts as created for the
-    // folder operations; it is no folder to write into all the same.
-    int result = CreateFolderTree(paths.entryFolder);
-    if (result == 0 && !IsFolder(paths.entryFolder))
-        result = ERROR_ALREADY_EXISTS;
-    if (result != 0) {
+    CRegistStore::Result done = CRegistStore::Commit(m_pSheet->m_entry, paths, bStartup);
+    switch (done.step) {
+    case CRegistStore::StepDone:
+        break;
+    case CRegistStore::StepEntryFolder:
         AfxMessageBox(IDS_MSG_FOLDER_NOT_CREATED, MB_OK, 0);
-        return result;
-    }
-    // In edit mode this replaces the path the entry was listed under.
-    m_pSheet->m_entry.m_strIniPath = paths.iniPath;
-    if (!m_pSheet->SaveEntry(&m_pSheet->m_entry)) {
+        return done.code;
+    case CRegistStore::StepSettings:
         AfxMessageBox(IDS_MSG_SETTINGS_NOT_WRITTEN, MB_OK, 0);
         return ResultRefused;
-    }
-    // Nothing starts the copy, so its result is not examined. A copy that
-    // came read-only (from a tool folder copied off read-only media) could
-    // be neither overwritten by the next commit nor deleted with the entry.
-    if (paths.bCopy) {
-        ClearReadOnly(paths.copyTarget);
-        CopyFileA(paths.copySource, paths.copyTarget, FALSE);
-        ClearReadOnly(paths.copyTarget);
-    }
-
-    result = CResidentLink::Write(paths.linkPath, m_pSheet->m_entry, paths.entryFolder, paths.iniPath);
-    if (result != 0) {
+    case CRegistStore::StepEntryLink:
         AfxMessageBox(IDS_MSG_SHORTCUT_NOT_CREATED, MB_OK, 0);
-        return result;
+        return done.code;
+    default:
+        return ReportStartupResult(done);
     }
-    if (bStartup)
-        return CreateStartupLink(paths.linkName, paths.entryFolder, paths.iniPath);
-    if (m_bStartup)
+    if (m_bStartup && !bStartup)
         AfxMessageBox(IDS_MSG_STARTUP_SKIPPED, MB_OK, 0);
     return 0;
 }
@@ -345,16 +256,19 @@ BOOL CEntryPage::BuildCommitPaths(CommitPaths& paths)
 
 int CEntryPage::CreateStartupLink(LPCSTR pszLinkName, LPCSTR pszEntryFolder, LPCSTR pszIniPath)
 {
-    // A Startup folder that the user (or a cleaner) removed is made anew; one
-    // that cannot be made costs the registration its Startup shortcut only.
-    CString linkPath;
-    if (CResidentLink::LocateStartupFolder(linkPath) != 0 ||
-        (!IsFolder(linkPath) && (CreateFolderTree(linkPath) != 0 || !IsFolder(linkPath)))) {
+    return ReportStartupResult(
+        CRegistStore::WriteStartupLink(m_pSheet->m_entry, pszLinkName, pszEntryFolder, pszIniPath));
+}
+
+int CEntryPage::ReportStartupResult(const CRegistStore::Result& done)
+{
+    // A Startup folder that cannot be found or made costs the registration
+    // its Startup shortcut only.
+    if (done.step == CRegistStore::StepStartupFolder) {
         AfxMessageBox(IDS_MSG_STARTUP_SKIPPED, MB_OK, 0);
         return 0;
     }
-    AppendName(linkPath, pszLinkName);
-    if (IsTooLong(linkPath) || CResidentLink::Write(linkPath, m_pSheet->m_entry, pszEntryFolder, pszIniPath) != 0) {
+    if (!done.Succeeded()) {
         AfxMessageBox(IDS_MSG_STARTUP_NOT_CREATED, MB_OK, 0);
         return ResultStartupFailed;
     }
@@ -364,7 +278,7 @@ int CEntryPage::CreateStartupLink(LPCSTR pszLinkName, LPCSTR pszEntryFolder, LPC
 int CEntryPage::RemoveEntry()
 {
     CString folder;
-    if (!GetRemovableFolder(m_pSheet->m_entry.m_strIniPath, GetModuleDir(), folder)) {
+    if (!CRegistStore::FindRemovableFolder(m_pSheet->m_entry.m_strIniPath, GetModuleDir(), folder)) {
         AfxMessageBox(IDS_MSG_FOLDER_NOT_REMOVABLE, MB_OK, 0);
         return ResultRefused;
     }
@@ -376,30 +290,39 @@ int CEntryPage::RemoveEntry()
         return result;   // reported
     CString linkPath;
     result = FindStartupLink(linkPath);
-    if (result == 0)
-        result = CheckStartupLinkReadable(linkPath);
-    if (result == 0)
-        result = CheckNothingBlocks(folder);
+    if (result != 0)
+        return result;
+    result = ReportRemovalResult(CRegistStore::CheckRemoval(folder, linkPath));
     if (result != 0)
         return result;
     if (!ConfirmForeignFolder(folder))
         return ResultRefused;
-    result = RemoveOwnStartupLink(linkPath);
-    if (result != 0)
-        return result;
-    return RemoveFolderTree(folder);
+    return ReportRemovalResult(CRegistStore::Remove(folder, linkPath, m_pSheet->m_entry.m_strIniPath));
 }
 
-int CEntryPage::CheckNothingBlocks(const CString& folder)
+static int ReportStartupLinkError(int code)
 {
-    // A removal that stopped half way would leave a registration without its
-    // Startup shortcut or settings file: what would stop it is found first.
-    CFolderUtil util;
-    CString item;
-    int result = util.FindBlockingItem(folder, item);
-    if (result == 0)
+    CString text;
+    text.Format(IDS_MSG_STARTUP_LINK_NOT_DELETED, code);
+    AfxMessageBox(text, MB_OK, 0);
+    return code != 0 ? code : CEntryPage::ResultRefused;
+}
+
+int CEntryPage::ReportRemovalResult(const CRegistStore::Result& done)
+{
+    switch (done.step) {
+    case CRegistStore::StepDone:
         return 0;
-    return ReportRemovalBlocked(result, item, result == ERROR_ACCESS_DENIED && !IsFolder(item));
+    case CRegistStore::StepStartupLinkLocked:
+    case CRegistStore::StepStartupLinkDelete:
+        return ReportStartupLinkError(done.code);
+    case CRegistStore::StepReadOnlyFile:
+    case CRegistStore::StepFolderInUse:
+        return ReportRemovalBlocked(done.code, done.path, done.step == CRegistStore::StepReadOnlyFile);
+    default:
+        // The folder removal has reported its own failure.
+        return done.code != 0 ? done.code : ResultRefused;
+    }
 }
 
 BOOL CEntryPage::ConfirmForeignFolder(const CString& folder)
@@ -423,64 +346,12 @@ int CEntryPage::FindStartupLink(CString& linkPath)
     CString fileName = m_pSheet->GetPathPart(m_strProgram, PathNameExt);
     if (fileName.IsEmpty())
         return 0;
-    CString startup;
-    int lookup = CResidentLink::LocateStartupFolder(startup);
-    // A Startup folder that does not exist holds no shortcut to remove.
-    if (lookup == ERROR_FILE_NOT_FOUND || lookup == ERROR_PATH_NOT_FOUND)
-        return 0;
-    if (lookup != 0) {
+    CRegistStore::Result found = CRegistStore::LocateStartupLink(fileName + ".lnk", linkPath);
+    if (!found.Succeeded()) {
         CString text;
-        text.Format(IDS_MSG_STARTUP_FOLDER_UNKNOWN, lookup);
+        text.Format(IDS_MSG_STARTUP_FOLDER_UNKNOWN, found.code);
         AfxMessageBox(text, MB_OK, 0);
-        return lookup;
+        return found.code;
     }
-    AppendName(startup, fileName + ".lnk");
-    // A path that does not fit was never written by a commit.
-    if (!IsTooLong(startup))
-        linkPath = startup;
     return 0;
-}
-
-static int ReportStartupLinkError(int code)
-{
-    CString text;
-    text.Format(IDS_MSG_STARTUP_LINK_NOT_DELETED, code);
-    AfxMessageBox(text, MB_OK, 0);
-    return code != 0 ? code : CEntryPage::ResultRefused;
-}
-
-int CEntryPage::CheckStartupLinkReadable(const CString& linkPath)
-{
-    if (linkPath.IsEmpty() || !FileExists(linkPath))
-        return 0;
-    // A shortcut that cannot be read (locked) cannot be told to be this
-    // entry's or another's: it is reported, and nothing is removed.
-    HANDLE hFile = CreateFileA(linkPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                               NULL, OPEN_EXISTING, 0, NULL);
-    if (hFile == INVALID_HANDLE_VALUE)
-        return ReportStartupLinkError(static_cast<int>(GetLastError()));
-    CloseHandle(hFile);
-    return 0;
-}
-
-int CEntryPage::RemoveOwnStartupLink(const CString& linkPath)
-{
-    if (linkPath.IsEmpty() || !FileExists(linkPath))
-        return 0;
-    // The file name alone does not tell whose it is: a copied or renamed
-    // entry folder shares it with the registration it came from.
-    // Its settings path may be written in another form (a short name, another
-    // drive letter for the same folder): the file it names decides.
-    CString target, arguments, iniPath;
-    if (!CResidentLink::Read(linkPath, target, arguments) || !CRegistLayout::IniPathOf(arguments, iniPath) ||
-        !IsSameFile(iniPath, m_pSheet->m_entry.m_strIniPath))
-        return 0;
-    // A link goes as itself. One the platform only opens as its target
-    // (Wine's Unix links) cannot be removed without touching that target,
-    // and stays.
-    CFolderUtil util;
-    int result = util.DeleteFileItself(linkPath);
-    if (result == ERROR_CANT_RESOLVE_FILENAME)
-        return 0;
-    return result != 0 ? ReportStartupLinkError(result) : 0;
 }

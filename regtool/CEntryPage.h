@@ -2,14 +2,12 @@
 // Next, writes the registration to disk (new and edit modes) or removes it
 // (delete mode). The wizard moves on only when that work has succeeded.
 //
-// A registration on disk, F being the program's file name with extension:
-//   <tool folder>\F\tavro.ini       settings file
-//   <tool folder>\F\TavroCre.Exe    copy, when the tool's folder has one
-//   <tool folder>\F\F.lnk           shortcut to the resident
-//   <Startup folder>\F.lnk          same shortcut, when Startup is checked
+// The files themselves are written and removed by CRegistStore; this page
+// asks the questions and turns the store's results into messages.
 #pragma once
 
 #include "CPropertyPage.h"
+#include "CRegistStore.h"
 #include "CStatic.h"
 
 class CRegistSheet;
@@ -63,16 +61,7 @@ protected:
     virtual void OnDestroy();
 
 private:
-    // Where a commit writes, from the program's file name F.
-    struct CommitPaths {
-        CString entryFolder;   // <tool folder>\F
-        CString iniPath;       // <entry folder>\tavro.ini
-        CString linkName;      // F.lnk
-        CString linkPath;      // <entry folder>\F.lnk
-        CString copySource;    // <tool folder>\TavroCre.Exe
-        CString copyTarget;    // <entry folder>\TavroCre.Exe
-        BOOL bCopy;            // the tool's folder holds a TavroCre.Exe
-    };
+    typedef CRegistStore::CommitPaths CommitPaths;
     // Fills the paths; FALSE (reported) for a program without file name or
     // a path that would reach 260 bytes.
     BOOL BuildCommitPaths(CommitPaths& paths);
@@ -83,21 +72,19 @@ private:
     // another registration whose settings file exists, and the user declines
     // to replace it.
     BOOL ConfirmStartupLink(const CommitPaths& paths);
-    // 0 when no read-only file and no folder held open by another program
-    // would stop the removal of the folder; else the code (reported).
-    int CheckNothingBlocks(const CString& folder);
     // TRUE when the folder's settings file names a program, or the user
     // agrees to remove a folder that may not be a registration at all.
     BOOL ConfirmForeignFolder(const CString& folder);
     // The path of this entry's Startup shortcut, or "" when there can be
     // none; 0, or the error of the Startup folder's lookup (reported).
     int FindStartupLink(CString& linkPath);
-    // 0 when the shortcut at linkPath can be read or is not there; else the
-    // error that keeps it from being read (reported).
-    int CheckStartupLinkReadable(const CString& linkPath);
-    // Deletes the Startup shortcut when it starts the resident for this
-    // entry's settings file; anyone else's is left as it is.
-    int RemoveOwnStartupLink(const CString& linkPath);
+    // The message for a Startup step of the store; 0 when the commit counts
+    // as done (also without the shortcut, when there was no Startup folder),
+    // else ResultStartupFailed.
+    int ReportStartupResult(const CRegistStore::Result& done);
+    // The message for a refused or failed removal step; 0 when it succeeded,
+    // else the step's code.
+    int ReportRemovalResult(const CRegistStore::Result& done);
 
     // A commit or removal is running.
     BOOL m_bWorking;

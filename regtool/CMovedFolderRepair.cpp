@@ -4,6 +4,7 @@
 #include "CFolderUtil.h"
 #include "CRegistEntry.h"
 #include "CRegistLayout.h"
+#include "CRegistStore.h"
 #include "CResidentLink.h"
 #include "PathUtil.h"
 
@@ -163,27 +164,10 @@ int CMovedFolderRepair::RepairEntry(const CString& folderName, const CString& ol
     CRegistEntry entry;
     entry.m_strIniPath = PathIn(entryFolder, CRegistLayout::kSettingsName);
     LoadEntry(&entry);
-    // The Startup shortcut first: when it cannot be written, the entry
-    // shortcut keeps naming the old place, so the next start asks again.
+    // The Startup shortcut goes first (see Relink), so a failure leaves the
+    // registration stale and the next start asks again.
     CString startupLink = startupFolder.IsEmpty() ? CString() : PathIn(startupFolder, linkName);
-    if (!startupLink.IsEmpty() && !RepairStartupLink(startupLink, oldIniPath, entry, entryFolder))
-        return 1;
-    CString linkPath = PathIn(entryFolder, linkName);
-    if (CResidentLink::Write(linkPath, entry, entryFolder, entry.m_strIniPath) != 0)
-        return 1;
-    return 0;
-}
-
-BOOL CMovedFolderRepair::RepairStartupLink(const CString& linkPath, const CString& oldIniPath,
-                                           const CRegistEntry& entry, const CString& entryFolder)
-{
-    CString target, arguments, iniPath;
-    // A Startup shortcut of the same name that names another settings file
-    // belongs to another registration (of another tool folder) and stays; so
-    // does one whose settings file exists, whatever form its path takes.
-    if (oldIniPath.IsEmpty() || !FileExists(linkPath) || !CResidentLink::Read(linkPath, target, arguments) ||
-        !CRegistLayout::IniPathOf(arguments, iniPath) || lstrcmpiA(iniPath, oldIniPath) != 0 ||
-        ItemExists(iniPath))
-        return TRUE;
-    return CResidentLink::Write(linkPath, entry, entryFolder, entry.m_strIniPath) == 0;
+    CRegistStore::Result done =
+        CRegistStore::Relink(entry, entryFolder, PathIn(entryFolder, linkName), startupLink, oldIniPath);
+    return done.Succeeded() ? 0 : 1;
 }

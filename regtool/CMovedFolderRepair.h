@@ -49,9 +49,6 @@ private:
     void ReportTooLong() const;
     // 1 when a shortcut of one registration could not be written, else 0.
     int RepairEntry(const CString& folderName, const CString& oldIniPath, const CString& startupFolder);
-    // Rewrites the Startup shortcut of the registration when it names oldIniPath.
-    BOOL RepairStartupLink(const CString& linkPath, const CString& oldIniPath, const CRegistEntry& entry,
-                           const CString& entryFolder);
 
     CString m_toolDir;          // ends in a backslash; "" when it does not fit
     CString m_residentPath;

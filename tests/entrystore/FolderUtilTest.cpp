@@ -1,5 +1,7 @@
 // Folder listing, creation and removal on the real (Wine) file system.
 #include "CFolderUtil.h"
+#include "CRegistEntry.h"
+#include "CRegistStore.h"
 #include "PathUtil.h"
 #include "TestSupport.h"
 
@@ -175,6 +177,52 @@ TEST(FindBlockingItem, ReadOnlyFilesAndFoldersHeldOpen)
     }
     EXPECT_EQ(0, util.FindBlockingItem(folder.Sub("e"), item));
     EXPECT_TRUE(PathExists(folder.Sub("e\\sub\\ro.txt")));
+}
+
+// The store names the step that stopped it, with the code and the path, and
+// writes nothing after it: the caller's message depends on telling them apart.
+TEST(CRegistStore, ResultsNameTheStepTheCodeAndThePath)
+{
+    TempFolder folder("store_steps");
+    ASSERT_TRUE(folder.WriteFile("taken", "x"));
+    ASSERT_TRUE(folder.MakeFolder("e"));
+    ASSERT_TRUE(folder.MakeFolder("e\\tavro.ini"));
+    CRegistEntry entry;
+    entry.m_strProgram = "C:\\x\\e";
+    CRegistStore::CommitPaths paths;
+    paths.bCopy = FALSE;
+    paths.linkName = "e.lnk";
+    paths.entryFolder = folder.Sub("taken");
+    paths.iniPath = folder.Sub("taken\\tavro.ini");
+    CRegistStore::Result done = CRegistStore::Commit(entry, paths, TRUE);
+    EXPECT_EQ(CRegistStore::StepEntryFolder, done.step);
+    EXPECT_EQ(ERROR_ALREADY_EXISTS, done.code);
+    EXPECT_STREQ(folder.Sub("taken"), done.path);
+
+    paths.entryFolder = folder.Sub("e");
+    paths.iniPath = folder.Sub("e\\tavro.ini");
+    paths.linkPath = folder.Sub("e\\e.lnk");
+    done = CRegistStore::Commit(entry, paths, TRUE);
+    EXPECT_EQ(CRegistStore::StepSettings, done.step);
+    EXPECT_STREQ(paths.iniPath, done.path);
+    EXPECT_FALSE(PathExists(paths.linkPath));
+
+    ASSERT_TRUE(folder.WriteFile("e\\ro.txt", "x"));
+    ASSERT_TRUE(SetFileAttributesA(folder.Sub("e\\ro.txt"), FILE_ATTRIBUTE_READONLY));
+    done = CRegistStore::CheckRemoval(folder.Sub("e"), "");
+    EXPECT_EQ(CRegistStore::StepReadOnlyFile, done.step);
+    EXPECT_EQ(ERROR_ACCESS_DENIED, done.code);
+    EXPECT_STREQ(folder.Sub("e\\ro.txt"), done.path);
+    SetFileAttributesA(folder.Sub("e\\ro.txt"), FILE_ATTRIBUTE_NORMAL);
+
+    HANDLE hHeld = CreateFileA(folder.Sub("e"), FILE_TRAVERSE | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                               NULL, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, hHeld);
+    done = CRegistStore::CheckRemoval(folder.Sub("e"), "");
+    CloseHandle(hHeld);
+    EXPECT_EQ(CRegistStore::StepFolderInUse, done.step);
+    EXPECT_EQ(ERROR_SHARING_VIOLATION, done.code);
+    EXPECT_TRUE(CRegistStore::CheckRemoval(folder.Sub("e"), "").Succeeded());
 }
 
 // Only name surrogates (symbolic links, junctions) are links; a cloud file or

@@ -1,0 +1,90 @@
+// The writes and removals of a registration on disk, without any user
+// interface: each operation says which step stopped it, with the platform's
+// code and the path concerned, and the caller tells the user. Questions
+// (overwrite, replace another's Startup shortcut, remove a folder that may
+// not be a registration) belong to the caller, before it calls in here.
+//
+// A registration on disk, F being the program's file name with extension:
+//   <tool folder>\F\tavro.ini       settings file
+//   <tool folder>\F\TavroCre.Exe    copy, when the tool's folder has one
+//   <tool folder>\F\F.lnk           shortcut to the resident
+//   <Startup folder>\F.lnk          same shortcut, when Startup is checked
+#pragma once
+
+#include "CString.h"
+
+class CRegistEntry;
+
+class CRegistStore
+{
+public:
+    // Where an operation stopped; StepDone when it did all its work.
+    enum Step {
+        StepDone = 0,
+        StepEntryFolder,       // the entry folder could not be created
+        StepSettings,          // the settings file could not be written
+        StepEntryLink,         // the entry shortcut could not be written
+        StepStartupFolder,     // no Startup folder to write into (nothing written there)
+        StepStartupLink,       // the Startup shortcut could not be written
+        StepStartupLookup,     // the Startup folder's place could not be found
+        StepStartupLinkLocked, // the Startup shortcut cannot be read to tell whose it is
+        StepStartupLinkDelete, // this entry's Startup shortcut could not be deleted
+        StepReadOnlyFile,      // a read-only file would stop the removal half way
+        StepFolderInUse,       // a folder is held open by another program
+        StepRemoveFolder       // the folder removal failed (it reported itself)
+    };
+
+    struct Result {
+        Result() : step(StepDone), code(0) {}
+        Result(Step s, int c, LPCSTR pszPath) : step(s), code(c), path(pszPath) {}
+        BOOL Succeeded() const { return step == StepDone; }
+        Step step;
+        int code;      // Win32 error, HRESULT, or 0 where the step has none
+        CString path;  // the file or folder concerned
+    };
+
+    // Where a commit writes, from the program's file name F.
+    struct CommitPaths {
+        CString entryFolder;   // <tool folder>\F
+        CString iniPath;       // <entry folder>\tavro.ini
+        CString linkName;      // F.lnk
+        CString linkPath;      // <entry folder>\F.lnk
+        CString copySource;    // <tool folder>\TavroCre.Exe
+        CString copyTarget;    // <entry folder>\TavroCre.Exe
+        BOOL bCopy;            // the tool's folder holds a TavroCre.Exe
+    };
+
+    // Creates the entry folder, saves the entry as its settings file (the
+    // entry's settings path becomes paths.iniPath), copies the resident and
+    // writes the entry shortcut, then with bStartup the Startup shortcut.
+    static Result Commit(CRegistEntry& entry, const CommitPaths& paths, BOOL bStartup);
+    // Writes the Startup shortcut pszLinkName for the entry, starting the
+    // resident with pszIniPath. A missing Startup folder is created; one that
+    // cannot be found or made gives StepStartupFolder and nothing written.
+    static Result WriteStartupLink(const CRegistEntry& entry, LPCSTR pszLinkName, LPCSTR pszEntryFolder,
+                                   LPCSTR pszIniPath);
+
+    // The folder that holds the settings file iniPath, when it is a plain
+    // direct subfolder of toolDir (which ends in a backslash); FALSE for
+    // anything else, the tool's folder itself included.
+    static BOOL FindRemovableFolder(const CString& iniPath, const CString& toolDir, CString& folder);
+    // The path of the Startup shortcut named pszLinkName, or "" when there
+    // can be none (no Startup folder, a path that does not fit).
+    static Result LocateStartupLink(LPCSTR pszLinkName, CString& linkPath);
+    // Everything that could stop a removal half way, found before any change:
+    // a Startup shortcut that cannot be read, a read-only file, a folder held open.
+    static Result CheckRemoval(const CString& folder, const CString& startupLinkPath);
+    // Deletes the Startup shortcut when it starts the resident for
+    // ownIniPath (in whatever form), then the folder with its content.
+    static Result Remove(const CString& folder, const CString& startupLinkPath, const CString& ownIniPath);
+
+    // Writes the shortcuts of a registration whose folder has moved: first the
+    // Startup shortcut when it names oldIniPath and that file is gone, so that
+    // a failure there leaves the entry shortcut stale and the next start asks
+    // again; then the entry shortcut.
+    static Result Relink(const CRegistEntry& entry, const CString& entryFolder, const CString& linkPath,
+                         const CString& startupLinkPath, const CString& oldIniPath);
+
+private:
+    static Result RemoveOwnStartupLink(const CString& linkPath, const CString& ownIniPath);
+};
