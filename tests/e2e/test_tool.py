@@ -181,7 +181,7 @@ class ToolTest(unittest.TestCase):
             self.assertIn("\nTavro needs the Japanese system locale (not needed on Windows 11).\n", text)
             h.close_box(box)
             self.assertTrue(h.wait_until(lambda: proc.poll() is not None, 10), name + " did not end")
-            self.assertEqual([], h.find_windows(title=MAIN_TITLE))
+            self.assertEqual([], h.find_windows(title=h.TOOL_TITLE))
             self.assertEqual(before, [sorted(os.listdir(d)) for d in (self.folder, self.apps, self.startup)])
 
 
