@@ -40,7 +40,8 @@ list(JOIN names ", " joined)
 # The application manifest is resource 24 with id 1 (the lowest id, so the
 # first entry below the type). Without it Windows virtualizes the writes to the
 # tool's folder, applies compatibility shims, draws classic controls and
-# stretches the windows as bitmaps at high DPI.
+# stretches the windows as bitmaps at high DPI; without activeCodePage, Windows 11
+# runs the programs' Shift-JIS texts in whatever code page the system has.
 if(NOT dump MATCHES "Entry: ID: 0x000018, Value: 0x8[0-9a-f]+\n[^\n]*Name Table[^\n]*\n[^\n]*Entry: ID: 0x000001,")
     check_pe_fail("${FILE} carries no application manifest (resource 24, id 1)")
 endif()
@@ -52,8 +53,9 @@ set(MANIFEST_ENTRIES
     "supportedOS Id=\"{1f676c76-80e1-4239-95bb-83d0f6d0da78}\""
     "supportedOS Id=\"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}\""
     "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""
-    ">true</dpiAware>")
-file(STRINGS "${FILE}" texts REGEX "asInvoker|supportedOS|Common-Controls|dpiAware")
+    ">true</dpiAware>"
+    "<activeCodePage xmlns=\"http://schemas.microsoft.com/SMI/2019/WindowsSettings\">ja-JP</activeCodePage>")
+file(STRINGS "${FILE}" texts REGEX "asInvoker|supportedOS|Common-Controls|dpiAware|activeCodePage")
 string(JOIN "\n" texts ${texts})
 foreach(entry IN LISTS MANIFEST_ENTRIES)
     string(FIND "${texts}" "${entry}" at)

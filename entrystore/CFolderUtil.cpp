@@ -1,6 +1,7 @@
 #include "CFolderUtil.h"
 
 #include "AfxMessageBox.h"
+#include "EntryStoreRes.h"
 #include "PathUtil.h"
 
 #include <cstring>
@@ -99,7 +100,7 @@ int CFolderUtil::CreateOneFolder(LPCSTR path)
 static int ReportFileError(int code)
 {
     CString text;
-    text.Format("ファイルが削除出来ません. Error = %d", code);
+    text.Format(IDS_MSG_FILE_NOT_DELETED, code);
     AfxMessageBox(text, MB_OK, 0);
     return code;
 }
@@ -107,7 +108,7 @@ static int ReportFileError(int code)
 static int ReportFolderError(int code)
 {
     CString text;
-    text.Format("フォルダが削除出来ません. Error = %d", code);
+    text.Format(IDS_MSG_FOLDER_NOT_DELETED, code);
     AfxMessageBox(text, MB_OK, 0);
     return code;
 }

@@ -5,15 +5,6 @@
 
 namespace {
 
-// Bytes of an ANSI filter list, both terminating NULs included.
-int FilterLength(LPCSTR pszFilter)
-{
-    LPCSTR p = pszFilter;
-    while (*p)
-        p += lstrlenA(p) + 1;
-    return static_cast<int>(p - pszFilter) + 1;
-}
-
 // A heap copy of nBytes ANSI bytes in the wide form (NULs kept), or NULL.
 // The settings come from the program's own literals and paths, which the
 // code page holds, so the conversion is exact.
@@ -70,8 +61,13 @@ INT_PTR CFileDialog::DoModal()
     if (!m_ofn.hwndOwner)
         m_ofn.hwndOwner = GetActiveWindow();
 
-    LPCSTR pszAnsiFilter = m_ofn.lpstrFilter;
-    WCHAR* pszFilter = pszAnsiFilter ? NewWideCopy(pszAnsiFilter, FilterLength(pszAnsiFilter)) : NULL;
+    // The separators become NULs only in the wide form: in the code page a
+    // '|' byte may be the second byte of a character.
+    WCHAR* pszFilter = NewWideCopy(m_ofn.lpstrFilter);
+    for (WCHAR* p = pszFilter; p && *p; ++p) {
+        if (*p == L'|')
+            *p = L'\0';
+    }
     WCHAR* pszInitialDir = NewWideCopy(m_ofn.lpstrInitialDir);
     WCHAR* pszDefExt = NewWideCopy(m_ofn.lpstrDefExt);
     WCHAR* pszTitle = NewWideCopy(m_ofn.lpstrTitle);

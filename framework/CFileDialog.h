@@ -1,6 +1,6 @@
 // The platform's file-open dialog. The settings are given in the ANSI form in
-// m_ofn (the filter as pairs of NUL-terminated strings, ended by an empty
-// string); the dialog itself runs in its wide form, so that the chosen path
+// m_ofn (the filter as pairs separated by '|' and ended by "||", the form a
+// string table can hold); the dialog itself runs in its wide form, so that the chosen path
 // comes back whole and unaltered at any length.
 #pragma once
 

@@ -1,4 +1,5 @@
 #include "CString.h"
+#include "CWinApp.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -198,12 +199,28 @@ int CString::CompareNoCase(LPCSTR psz) const
 
 void CString::Format(LPCSTR pszFormat, ...)
 {
+    va_list args;
+    va_start(args, pszFormat);
+    FormatV(pszFormat, args);
+    va_end(args);
+}
+
+void CString::Format(UINT nFormatID, ...)
+{
+    CString format;
+    format.LoadString(nFormatID);
+    va_list args;
+    va_start(args, nFormatID);
+    FormatV(format, args);
+    va_end(args);
+}
+
+void CString::FormatV(LPCSTR pszFormat, va_list args)
+{
     // The system's runtime formats (msvcrt's _vscprintf/_vsnprintf): the C
     // library's own printf family would link a second formatter into each
     // program. The arguments may be this very text, so the result is built
     // in a new string and moved in.
-    va_list args;
-    va_start(args, pszFormat);
     va_list measure;
     va_copy(measure, args);
     int n = _vscprintf(pszFormat, measure);
@@ -214,8 +231,24 @@ void CString::Format(LPCSTR pszFormat, ...)
         int nWritten = _vsnprintf(text.m_pch, static_cast<size_t>(n) + 1, pszFormat, args);
         text.SetLength(nWritten == n ? n : 0);
     }
-    va_end(args);
     *this = static_cast<CString&&>(text);
+}
+
+BOOL CString::LoadString(UINT nID)
+{
+    Empty();
+    // With a zero length LoadStringW hands out the resource's own read-only
+    // text, not terminated, so no buffer size limits a text.
+    LPCWSTR pwch = NULL;
+    int nChars = LoadStringW(AfxGetResourceHandle(), nID, reinterpret_cast<LPWSTR>(&pwch), 0);
+    if (nChars <= 0 || !pwch)
+        return FALSE;
+    int nBytes = WideCharToMultiByte(CP_ACP, 0, pwch, nChars, NULL, 0, NULL, NULL);
+    if (nBytes <= 0)
+        return FALSE;
+    LPSTR pch = GetBuffer(nBytes);
+    ReleaseBuffer(WideCharToMultiByte(CP_ACP, 0, pwch, nChars, pch, nBytes, NULL, NULL));
+    return !IsEmpty();
 }
 
 int CString::CharLengthAt(int nIndex) const

@@ -5,6 +5,8 @@
 
 #include "AfxTypes.h"
 
+#include <cstdarg>
+
 // The text lives in one heap block that grows geometrically; an empty string
 // owns no block and shows a shared empty text.
 class CString
@@ -39,6 +41,13 @@ public:
     int CompareNoCase(LPCSTR psz) const;
 
     void Format(LPCSTR pszFormat, ...);
+    // Formats the string-table text nFormatID: the one place where a shown
+    // text takes its values (%d, %s).
+    void Format(UINT nFormatID, ...);
+    void FormatV(LPCSTR pszFormat, va_list args);
+    // Sets the string to the string-table text nID, read wide and converted to
+    // the ANSI code page (932 once the program runs). FALSE, emptied, without it.
+    BOOL LoadString(UINT nID);
     // Upper-cases the single-byte letters a-z only; double-byte characters keep
     // both bytes, even where a trail byte lies in the a-z range.
     void MakeUpper();

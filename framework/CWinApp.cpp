@@ -1,4 +1,6 @@
 #include "CWinApp.h"
+#include "AfxMessageBox.h"
+#include "AfxRes.h"
 
 #include <commctrl.h>
 
@@ -133,6 +135,15 @@ static void HardenDllSearchPath()
         setDefault(0x00000800 /* LOAD_LIBRARY_SEARCH_SYSTEM32 */);
 }
 
+// The programs keep texts, paths and settings files as Shift-JIS bytes and hand
+// them to the ANSI functions, which read them in the process's code page. The
+// manifest asks Windows 11 for 932; where a system still gives another one,
+// everything would show as garbage and be written wrong.
+static BOOL RunsInJapaneseCodePage()
+{
+    return GetACP() == 932;
+}
+
 int AfxWinMain(HINSTANCE hInstance)
 {
     HardenDllSearchPath();
@@ -142,6 +153,11 @@ int AfxWinMain(HINSTANCE hInstance)
     pApp->m_hInstance = hInstance;
     if (pApp->m_strAppName.IsEmpty())
         pApp->m_strAppName = AfxGetAppName();
+    if (!RunsInJapaneseCodePage()) {
+        // Read wide from the table, so the refusal itself reads right there.
+        AfxMessageBox(IDS_MSG_NEEDS_JAPANESE_CODEPAGE, MB_OK | MB_ICONSTOP, 0);
+        return 1;
+    }
 
     // The common controls are registered by the property sheet, the only
     // user of them: a program without one (the resident) then never loads

@@ -1,4 +1,5 @@
 #include "CWnd.h"
+#include "CWinApp.h"
 
 #include <shellapi.h>
 
@@ -84,4 +85,20 @@ void CWnd::DragAcceptFiles(BOOL bAccept)
 BOOL CWnd::OnMessage(UINT, WPARAM, LPARAM, LRESULT&)
 {
     return FALSE;
+}
+
+void CWnd::SetWindowText(UINT nIDText)
+{
+    // LoadStringW with a zero length hands out the table's own text, which is
+    // not terminated: copy it.
+    LPCWSTR pwch = NULL;
+    int nChars = LoadStringW(AfxGetResourceHandle(), nIDText, reinterpret_cast<LPWSTR>(&pwch), 0);
+    WCHAR* pText = new (std::nothrow) WCHAR[nChars > 0 ? nChars + 1 : 1];
+    if (!pText)
+        return;
+    if (nChars > 0 && pwch)
+        CopyMemory(pText, pwch, nChars * sizeof(WCHAR));
+    pText[nChars > 0 ? nChars : 0] = L'\0';
+    ::SetWindowTextW(m_hWnd, pText);
+    delete[] pText;
 }

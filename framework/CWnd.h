@@ -26,6 +26,8 @@ public:
     CWnd* GetParent() const { return FromHandle(::GetParent(m_hWnd)); }
 
     void SetWindowText(LPCSTR pszText) { ::SetWindowTextA(m_hWnd, pszText); }
+    // The string-table text nIDText, read and set wide.
+    void SetWindowText(UINT nIDText);
     void GetWindowText(CString& text) const;
     void SetDlgItemText(int nID, LPCSTR pszText) { ::SetDlgItemTextA(m_hWnd, nID, pszText); }
     void GetDlgItemText(int nID, CString& text) const;

@@ -3,6 +3,7 @@
 // exception machinery into programs that never catch anything. Linked into
 // the programs only (framework_main); the tests keep the library's.
 #include "AfxTypes.h"
+#include "AfxRes.h"
 
 #include <new>
 
@@ -13,9 +14,12 @@ void* Allocate(size_t nSize)
     void* p = HeapAlloc(GetProcessHeap(), 0, nSize ? nSize : 1);
     if (!p) {
         // No caller is prepared for NULL and there is no memory left for a
-        // message box of our own: the system shows the text and ends the
-        // process.
-        FatalAppExitA(0, "メモリが不足しています．プログラムを終了します．");
+        // message box of our own: the system shows the text, read from the
+        // table into the stack, and ends the process.
+        WCHAR text[128];
+        if (LoadStringW(GetModuleHandleW(NULL), IDS_MSG_OUT_OF_MEMORY, text, 128) <= 0)
+            text[0] = L'\0';
+        FatalAppExitW(0, text);
     }
     return p;
 }

@@ -73,7 +73,9 @@ int CEditFirst::FillEntryLines()
     m_listEntries.ResetContent();
     int n = ReadEntries();
     if (n == 0) {
-        m_listEntries.AddString("登録されていません");
+        CString none;
+        none.LoadString(IDS_NO_ENTRIES);
+        m_listEntries.AddString(none);
         return 0;
     }
     for (INT_PTR i = 0; i < m_pSheet->m_entryArray.GetSize(); ++i) {

@@ -176,7 +176,7 @@ void CEditPage::OnCheckOrgIcon()
     LRESULT state = SendDlgItemMessage(IDC_EDIT_ORGICON, BM_GETCHECK, 0, 0);
     // Shortcuts and documents always keep an icon file of their own.
     if (m_bNotExe && state != BST_CHECKED) {
-        AfxMessageBox("実行ﾌｧｲﾙ以外はこのチェックを外すことはできません", MB_OK, 0);
+        AfxMessageBox(IDS_MSG_ORGICON_REQUIRED, MB_OK, 0);
         SendDlgItemMessage(IDC_EDIT_ORGICON, BM_SETCHECK, BST_CHECKED, 0);
         return;
     }
@@ -201,8 +201,7 @@ void CEditPage::OnBrowseIcon()
         startDir = m_pSheet->GetPathPart(m_strIconPath, PathDriveDir);
 
     CString path;
-    if (!CNewFirst::BrowseForPath(this, "*.ICO", "ｱｲｺﾝﾌｧｲﾙ(*.ICO)\0*.ICO\0全ﾌｧｲﾙ(*.*)\0*.*\0\0",
-                                  startDir, path))
+    if (!CNewFirst::BrowseForPath(this, "*.ICO", IDS_FILTER_ICONS, startDir, path))
         return;
     SetDlgItemText(IDC_EDIT_ICONPATH, path);
     UpdateData(TRUE);
@@ -226,23 +225,23 @@ LRESULT CEditPage::OnWizardNext()
 {
     UpdateData(TRUE);
     if (!FileExists(m_strProgram)) {
-        AfxMessageBox("存在しないファイルが指定されています．", MB_OK, 0);
+        AfxMessageBox(IDS_MSG_PROGRAM_MISSING, MB_OK, 0);
         return -1;
     }
     if (m_strDispName.IsEmpty()) {
-        AfxMessageBox("表示名称は省略できません．", MB_OK, 0);
+        AfxMessageBox(IDS_MSG_DISPNAME_EMPTY, MB_OK, 0);
         return -1;
     }
     if (m_bOrgIcon && m_strIconPath.IsEmpty()) {
-        AfxMessageBox("アイコンファイルが指定されていません．", MB_OK, 0);
+        AfxMessageBox(IDS_MSG_ICONPATH_EMPTY, MB_OK, 0);
         return -1;
     }
     // The icon path is checked like the typed texts: it reaches the settings
     // file and both shortcuts, and its folder is made before they are written.
-    if (!CheckStorableText(IDC_EDIT_DISPNAME, m_strDispName, "表示名称")
-        || !CheckStorableText(IDC_EDIT_WORKDIR, m_strWorkDir, "作業ﾌｫﾙﾀﾞ")
-        || !CheckStorableText(IDC_EDIT_CMDLINE, m_strCmdLine, "ｺﾏﾝﾄﾞﾗｲﾝ")
-        || !CheckStorableText(IDC_EDIT_ICONPATH, m_strIconPath, "ｱｲｺﾝﾌｧｲﾙ"))
+    if (!CheckStorableText(IDC_EDIT_DISPNAME, m_strDispName, IDS_LABEL_DISPNAME)
+        || !CheckStorableText(IDC_EDIT_WORKDIR, m_strWorkDir, IDS_LABEL_WORKDIR)
+        || !CheckStorableText(IDC_EDIT_CMDLINE, m_strCmdLine, IDS_LABEL_CMDLINE)
+        || !CheckStorableText(IDC_EDIT_ICONPATH, m_strIconPath, IDS_LABEL_ICONPATH))
         return -1;
     // Only a test: an unreadable icon file is reported but does not hold the page.
     DestroyIcon(LoadSourceIcon());
@@ -257,8 +256,10 @@ LRESULT CEditPage::OnWizardNext()
     return CPropertyPage::OnWizardNext();
 }
 
-BOOL CEditPage::CheckStorableText(int nID, const CString& text, LPCSTR pszLabel) const
+BOOL CEditPage::CheckStorableText(int nID, const CString& text, UINT nIDLabel) const
 {
+    CString label;
+    label.LoadString(nIDLabel);
     // The control keeps what was typed in its wide form; its ANSI text has a
     // "?" for each character the code page lacks, and that would be stored.
     // The edit fields' limit counts characters on some systems, not bytes:
@@ -266,11 +267,11 @@ BOOL CEditPage::CheckStorableText(int nID, const CString& text, LPCSTR pszLabel)
     CString exact;
     CString message;
     if (!GetDlgItemTextExact(nID, exact))
-        message.Format("%sに、この環境の文字コードで表せない文字は使えません．", pszLabel);
+        message.Format(IDS_MSG_FIELD_UNREPRESENTABLE, label.GetString());
     else if (text.GetLength() >= MAX_PATH)
-        message.Format("%sが長すぎます．259バイト以内にしてください．", pszLabel);
+        message.Format(IDS_MSG_FIELD_TOO_LONG, label.GetString());
     else if (!IsStorableProfileValue(text))
-        message.Format("%sにタブなどの制御文字は使えません．", pszLabel);
+        message.Format(IDS_MSG_FIELD_CONTROL_CHARS, label.GetString());
     if (message.IsEmpty())
         return TRUE;
     AfxMessageBox(message, MB_OK, 0);

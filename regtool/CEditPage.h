@@ -62,7 +62,7 @@ private:
     // FALSE (reported, naming the field) for the text of control nID that
     // the settings file cannot keep whole: a character the code page cannot
     // represent, 260 bytes or more, or a control character.
-    BOOL CheckStorableText(int nID, const CString& text, LPCSTR pszLabel) const;
+    BOOL CheckStorableText(int nID, const CString& text, UINT nIDLabel) const;
 
     CEditPage(const CEditPage&);
     CEditPage& operator=(const CEditPage&);

@@ -10,22 +10,19 @@
 #include "PathUtil.h"
 #include "resource.h"
 
-static const char kOverwriteQuestion[] =
-    "同じファイル名の別のプログラムが既に登録されています．\n上書きしますか？";
-static const char kStartupSkipped[] = "スタートアップには登録しませんでした．";
-
 // Questions that replace something the user may want to keep: No is the default.
-static BOOL AskReplace(LPCSTR pszQuestion)
+static const UINT kReplaceQuestion = MB_YESNO | MB_DEFBUTTON2;
+
+static BOOL AskReplace(UINT nIDQuestion)
 {
-    return AfxMessageBox(pszQuestion, MB_YESNO | MB_DEFBUTTON2, 0) == IDYES;
+    return AfxMessageBox(nIDQuestion, kReplaceQuestion, 0) == IDYES;
 }
 
 static BOOL AskReplaceStartupLink(LPCSTR pszOtherIni, LPCSTR pszOwnIni)
 {
     CString question;
-    question.Format("スタートアップの同じ名前のショートカットは、別の登録のものです．\n"
-                    "別の登録: %s\nこの登録: %s\n置き換えますか？", pszOtherIni, pszOwnIni);
-    return AskReplace(question);
+    question.Format(IDS_MSG_STARTUP_LINK_FOREIGN, pszOtherIni, pszOwnIni);
+    return AfxMessageBox(question, kReplaceQuestion, 0) == IDYES;
 }
 
 // Why a removal cannot start: a read-only file, or a folder held open.
@@ -33,9 +30,9 @@ static int ReportRemovalBlocked(int code, const CString& item, BOOL bReadOnlyFil
 {
     CString text;
     if (bReadOnlyFile)
-        text.Format("読み取り専用のファイルがあるため、削除出来ません．\n%s", item.GetString());
+        text.Format(IDS_MSG_READ_ONLY_NOT_REMOVABLE, item.GetString());
     else
-        text.Format("フォルダが他のプログラムで使用中のため、削除出来ません. Error = %d\n%s", code, item.GetString());
+        text.Format(IDS_MSG_FOLDER_IN_USE, code, item.GetString());
     AfxMessageBox(text, MB_OK, 0);
     return code;
 }
@@ -152,7 +149,7 @@ BOOL CEntryPage::ConfirmOverwrite(LPCSTR pszIniPath)
         // another registration, whatever program it names.
         if (IsSameFile(entry.m_strIniPath, pszIniPath))
             return TRUE;
-        return AskReplace(kOverwriteQuestion);
+        return AskReplace(IDS_MSG_OVERWRITE);
     }
     CRegistEntry existing;
     existing.m_strIniPath = pszIniPath;
@@ -161,7 +158,7 @@ BOOL CEntryPage::ConfirmOverwrite(LPCSTR pszIniPath)
     // second one would silently replace the first.
     if (existing.m_strProgram.IsEmpty() || lstrcmpiA(existing.m_strProgram, m_strProgram) == 0)
         return TRUE;
-    return AskReplace(kOverwriteQuestion);
+    return AskReplace(IDS_MSG_OVERWRITE);
 }
 
 int CEntryPage::CommitEntry()
@@ -178,19 +175,19 @@ int CEntryPage::CommitEntry()
     case CRegistStore::StepDone:
         break;
     case CRegistStore::StepEntryFolder:
-        AfxMessageBox("サブディレクトリが作成出来ません．", MB_OK, 0);
+        AfxMessageBox(IDS_MSG_FOLDER_NOT_CREATED, MB_OK, 0);
         return done.code;
     case CRegistStore::StepSettings:
-        AfxMessageBox("設定ファイルに書き込めません．", MB_OK, 0);
+        AfxMessageBox(IDS_MSG_SETTINGS_NOT_WRITTEN, MB_OK, 0);
         return ResultRefused;
     case CRegistStore::StepEntryLink:
-        AfxMessageBox("ショートカットが作成出来ません．", MB_OK, 0);
+        AfxMessageBox(IDS_MSG_SHORTCUT_NOT_CREATED, MB_OK, 0);
         return done.code;
     default:
         return ReportStartupResult(done);
     }
     if (m_bStartup && !bStartup)
-        AfxMessageBox(kStartupSkipped, MB_OK, 0);
+        AfxMessageBox(IDS_MSG_STARTUP_SKIPPED, MB_OK, 0);
     return 0;
 }
 
@@ -215,13 +212,13 @@ BOOL CEntryPage::ConfirmStartupLink(const CommitPaths& paths)
 BOOL CEntryPage::BuildCommitPaths(CommitPaths& paths)
 {
     if (IsTooLong(m_strProgram)) {
-        AfxMessageBox("ファイルのパスが長すぎます．", MB_OK, 0);
+        AfxMessageBox(IDS_MSG_PATH_TOO_LONG, MB_OK, 0);
         return FALSE;
     }
     CString fileName = m_pSheet->GetPathPart(m_strProgram, PathNameExt);
     if (fileName.IsEmpty()) {
         // Without a file name the entry would land in the tool's folder itself.
-        AfxMessageBox("登録するファイルが指定されていません．", MB_OK, 0);
+        AfxMessageBox(IDS_MSG_NO_PROGRAM, MB_OK, 0);
         return FALSE;
     }
     // The tool's folder comes back empty when its path does not fit.
@@ -251,7 +248,7 @@ BOOL CEntryPage::BuildCommitPaths(CommitPaths& paths)
         }
     }
     if (bTooLong) {
-        AfxMessageBox("ファイルのパスが長すぎます．", MB_OK, 0);
+        AfxMessageBox(IDS_MSG_PATH_TOO_LONG, MB_OK, 0);
         return FALSE;
     }
     return TRUE;
@@ -268,11 +265,11 @@ int CEntryPage::ReportStartupResult(const CRegistStore::Result& done)
     // A Startup folder that cannot be found or made costs the registration
     // its Startup shortcut only.
     if (done.step == CRegistStore::StepStartupFolder) {
-        AfxMessageBox(kStartupSkipped, MB_OK, 0);
+        AfxMessageBox(IDS_MSG_STARTUP_SKIPPED, MB_OK, 0);
         return 0;
     }
     if (!done.Succeeded()) {
-        AfxMessageBox("スタートアップに登録できませんでした", MB_OK, 0);
+        AfxMessageBox(IDS_MSG_STARTUP_NOT_CREATED, MB_OK, 0);
         return ResultStartupFailed;
     }
     return 0;
@@ -282,7 +279,7 @@ int CEntryPage::RemoveEntry()
 {
     CString folder;
     if (!CRegistStore::FindRemovableFolder(m_pSheet->m_entry.m_strIniPath, GetModuleDir(), folder)) {
-        AfxMessageBox("この登録のフォルダは削除できません．", MB_OK, 0);
+        AfxMessageBox(IDS_MSG_FOLDER_NOT_REMOVABLE, MB_OK, 0);
         return ResultRefused;
     }
     // Every check that can refuse runs before the first change, so that a
@@ -306,7 +303,7 @@ int CEntryPage::RemoveEntry()
 static int ReportStartupLinkError(int code)
 {
     CString text;
-    text.Format("スタートアップのショートカットが削除出来ません. Error = %d", code);
+    text.Format(IDS_MSG_STARTUP_LINK_NOT_DELETED, code);
     AfxMessageBox(text, MB_OK, 0);
     return code != 0 ? code : CEntryPage::ResultRefused;
 }
@@ -337,8 +334,7 @@ BOOL CEntryPage::ConfirmForeignFolder(const CString& folder)
     if (!m_pSheet->m_entry.m_strProgram.IsEmpty())
         return TRUE;
     CString text;
-    text.Format("このフォルダはTavroの登録ではない可能性があります．\n%s\nフォルダごと削除しますか？",
-                folder.GetString());
+    text.Format(IDS_MSG_NOT_A_REGISTRATION, folder.GetString());
     return AfxMessageBox(text, MB_YESNO | MB_DEFBUTTON2, 0) == IDYES;
 }
 
@@ -353,7 +349,7 @@ int CEntryPage::FindStartupLink(CString& linkPath)
     CRegistStore::Result found = CRegistStore::LocateStartupLink(fileName + ".lnk", linkPath);
     if (!found.Succeeded()) {
         CString text;
-        text.Format("スタートアップフォルダの場所が取得出来ません. Error = %d", found.code);
+        text.Format(IDS_MSG_STARTUP_FOLDER_UNKNOWN, found.code);
         AfxMessageBox(text, MB_OK, 0);
         return found.code;
     }

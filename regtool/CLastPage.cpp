@@ -20,16 +20,18 @@ BOOL CLastPage::OnInitDialog()
 
     CWnd message = GetDlgItem(IDC_LAST_MESSAGE);
     if (m_pSheet && m_pSheet->m_nMode == RegistDelete) {
-        message.SetWindowText("削除処理は正常に終了しました．");
+        message.SetWindowText(IDS_DONE_DELETE);
         // A resident still running for the deleted entry keeps its icon
         // until it ends; the note tells the user so.
         GetDlgItem(IDC_LAST_NOTE).ShowWindow(SW_SHOW);
     } else {
-        message.SetWindowText("登録処理は正常に終了しました．");
+        message.SetWindowText(IDS_DONE_REGIST);
     }
 
     // The work is done and cannot be undone from here: Finish is the only way on.
     ::EnableWindow(::GetDlgItem(hSheet, IDCANCEL), FALSE);
-    ::SendMessageA(hSheet, PSM_SETFINISHTEXTA, 0, reinterpret_cast<LPARAM>("完了"));
+    CString finish;
+    finish.LoadString(IDS_FINISH);
+    ::SendMessageA(hSheet, PSM_SETFINISHTEXTA, 0, reinterpret_cast<LPARAM>(finish.GetString()));
     return TRUE;
 }

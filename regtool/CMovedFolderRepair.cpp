@@ -1,5 +1,6 @@
 #include "CMovedFolderRepair.h"
 #include "AfxMessageBox.h"
+#include "resource.h"
 #include "CFolderUtil.h"
 #include "CRegistEntry.h"
 #include "CRegistLayout.h"
@@ -41,8 +42,7 @@ int CMovedFolderRepair::Run()
     if (n == 0)
         return 0;
     CString question;
-    question.Format("Tavroのフォルダが移動されたため、%d件の登録のショートカットが古い場所を指しています．\n"
-                    "新しい場所に合わせて更新しますか？", n);
+    question.Format(IDS_MSG_FOLDER_MOVED, n);
     // No leaves everything as it is; the next start asks again.
     if (AfxMessageBox(question, MB_YESNO, 0) == IDYES)
         RepairStale();
@@ -57,8 +57,7 @@ void CMovedFolderRepair::ReportTooLong() const
     for (INT_PTR i = 0; i < m_tooLongFolders.GetSize(); ++i)
         names += (i > 0 ? "\n" : "") + m_tooLongFolders[i];
     CString text;
-    text.Format("Tavroのフォルダのパスが長すぎるため、次の登録のショートカットを更新出来ません．\n%s",
-                names.GetString());
+    text.Format(IDS_MSG_SHORTCUTS_NOT_UPDATED, names.GetString());
     AfxMessageBox(text, MB_OK, 0);
 }
 
@@ -149,7 +148,7 @@ int CMovedFolderRepair::RepairStale()
     if (SUCCEEDED(hrCom))
         CoUninitialize();
     if (nFailed > 0)
-        AfxMessageBox("ショートカットが作成出来ません．", MB_OK, 0);
+        AfxMessageBox(IDS_MSG_SHORTCUT_NOT_CREATED, MB_OK, 0);
     return nFailed;
 }
 

@@ -51,7 +51,7 @@ LRESULT CNewFirst::OnWizardNext()
     CString path;
     GetDlgItemText(IDC_NEWFIRST_PATH, path);
     if (!FileExists(path)) {
-        AfxMessageBox("存在しないﾌｧｲﾙが指定されています．", MB_OK, 0);
+        AfxMessageBox(IDS_MSG_NO_SUCH_FILE, MB_OK, 0);
         return -1;
     }
     if (!m_pSheet->IsRegistrable(path))
@@ -104,19 +104,20 @@ void CNewFirst::OnBrowse()
     // 32-bit tool on 64-bit Windows would resolve a target in Program Files
     // to its "Program Files (x86)" twin.
     CString path;
-    if (BrowseForPath(this, "*.exe", "実行ﾌｧｲﾙ(*.exe)\0*.exe\0全ﾌｧｲﾙ(*.*)\0*.*\0\0", startDir, path,
-                      OFN_NODEREFERENCELINKS))
+    if (BrowseForPath(this, "*.exe", IDS_FILTER_PROGRAMS, startDir, path, OFN_NODEREFERENCELINKS))
         SelectPath(path);
 }
 
-BOOL CNewFirst::BrowseForPath(CWnd* pParent, LPCSTR pszFileName, LPCSTR pszFilter,
+BOOL CNewFirst::BrowseForPath(CWnd* pParent, LPCSTR pszFileName, UINT nIDFilter,
                               const CString& startDir, CString& path, DWORD dwExtraFlags)
 {
+    CString filter;
+    filter.LoadString(nIDFilter);
     // The current folder stays where it is: a folder that is a process's
     // current folder cannot be removed, and the user may browse into an
     // entry folder that is deleted later.
     CFileDialog dlg(TRUE, NULL, pszFileName,
-                    OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR | dwExtraFlags, pszFilter, pParent);
+                    OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR | dwExtraFlags, filter, pParent);
     if (!startDir.IsEmpty())
         dlg.m_ofn.lpstrInitialDir = startDir;
     if (dlg.DoModal() != IDOK) {
@@ -148,15 +149,14 @@ BOOL CNewFirst::CheckPathLength(LPCSTR pszPath)
 
 void CNewFirst::ReportPathTooLong()
 {
-    AfxMessageBox("ファイルのパスが長すぎます．", MB_OK, 0);
+    AfxMessageBox(IDS_MSG_PATH_TOO_LONG, MB_OK, 0);
 }
 
 BOOL CNewFirst::TakeWidePath(LPCWSTR pszWide, CString& path)
 {
     CString exact;
     if (!exact.SetFromWideExact(pszWide)) {
-        AfxMessageBox("ファイルのパスに、この環境の文字コードで表せない文字が含まれています．\n"
-                      "ファイル名やフォルダ名を変更してから登録してください．", MB_OK, 0);
+        AfxMessageBox(IDS_MSG_PATH_UNREPRESENTABLE, MB_OK, 0);
         return FALSE;
     }
     if (!CheckPathLength(exact))
@@ -171,14 +171,14 @@ BOOL CNewFirst::ReadDroppedPath(HDROP hDrop, CString& path)
     // with best-fit stand-ins, naming a different real file.
     UINT nLength = DragQueryFileW(hDrop, 0, NULL, 0);
     if (nLength == 0xFFFFFFFF || nLength == 0) {
-        AfxMessageBox("Drag Error", MB_OK, 0);
+        AfxMessageBox(IDS_MSG_DRAG_ERROR, MB_OK, 0);
         return FALSE;
     }
     WCHAR* pszWide = new (std::nothrow) WCHAR[nLength + 1];
     UINT nCopied = pszWide ? DragQueryFileW(hDrop, 0, pszWide, nLength + 1) : 0;
     BOOL bTaken = FALSE;
     if (nCopied == 0xFFFFFFFF || nCopied == 0 || nCopied > nLength) {
-        AfxMessageBox("Drag Error", MB_OK, 0);
+        AfxMessageBox(IDS_MSG_DRAG_ERROR, MB_OK, 0);
     } else {
         pszWide[nCopied] = L'\0';
         bTaken = TakeWidePath(pszWide, path);

@@ -29,7 +29,7 @@ public:
     // flags dwExtraFlags beside the usual ones) and takes the chosen path
     // through TakeWidePath. FALSE on cancel or refusal; the message has been
     // shown then.
-    static BOOL BrowseForPath(CWnd* pParent, LPCSTR pszFileName, LPCSTR pszFilter,
+    static BOOL BrowseForPath(CWnd* pParent, LPCSTR pszFileName, UINT nIDFilter,
                               const CString& startDir, CString& path, DWORD dwExtraFlags = 0);
     // A path the user gave, in its wide form, into path in the code page.
     // FALSE, after the message, when it is not held exactly by the code page

@@ -1,5 +1,6 @@
 #include "CTavroApp.h"
 #include "AfxMessageBox.h"
+#include "resource.h"
 #include "CMovedFolderRepair.h"
 #include "CWelcomeDlg.h"
 
@@ -46,7 +47,7 @@ BOOL CTavroApp::ClaimSingleInstance()
     BOOL bRunning = (hMutex && dwError == ERROR_ALREADY_EXISTS)
                     || (!hMutex && dwError == ERROR_ACCESS_DENIED);
     if (bRunning) {
-        AfxMessageBox("Tavroはすでに実行中です", MB_OK, 0);
+        AfxMessageBox(IDS_MSG_ALREADY_RUNNING, MB_OK, 0);
         if (hMutex)
             CloseHandle(hMutex);
         return FALSE;
@@ -61,13 +62,12 @@ BOOL CTavroApp::CheckModulePath()
     // name exactly would be read as another, existing folder.
     CString path;
     if (!AfxGetModulePath(AfxGetInstanceHandle(), path)) {
-        AfxMessageBox("Tavroのフォルダのパスに、この環境の文字コードで表せない文字が含まれています．\n"
-                      "フォルダ名を変更してから起動してください．", MB_OK, 0);
+        AfxMessageBox(IDS_MSG_TOOL_FOLDER_UNREPRESENTABLE, MB_OK, 0);
         return FALSE;
     }
     if (path.GetLength() < MAX_PATH)
         return TRUE;
-    AfxMessageBox("Tavroのフォルダのパスが長すぎます．", MB_OK, 0);
+    AfxMessageBox(IDS_MSG_TOOL_FOLDER_TOO_LONG, MB_OK, 0);
     return FALSE;
 }
 

@@ -1,5 +1,6 @@
 #include "FileKind.h"
 #include "AfxMessageBox.h"
+#include "resource.h"
 #include "CWinApp.h"
 #include "CShellIcon.h"
 #include "PathUtil.h"
@@ -132,15 +133,11 @@ BOOL ReportFindExecutableError(int nCode)
     if (nCode < 0 || nCode > kLastFailureCode)
         return FALSE;
     if (nCode == kNoAssociationCode) {
-        AfxMessageBox("アプリケーションに関連付けされていないファイルが指定されています．\n"
-                      "プログラムを登録できません",
-                      MB_OK, 0);
+        AfxMessageBox(IDS_MSG_NOT_ASSOCIATED, MB_OK, 0);
         return TRUE;
     }
     CString text;
-    text.Format("Error %d が発生したため、プログラムを登録できません\n"
-                "エラーの説明は附属ドキュメントをご覧ください",
-                nCode);
+    text.Format(IDS_MSG_ASSOCIATION_ERROR, nCode);
     AfxMessageBox(text, MB_OK, 0);
     return TRUE;
 }
@@ -261,7 +258,7 @@ static BOOL TargetExists(LPCSTR pszTarget)
 static void ReportMissingTarget(LPCSTR pszTarget)
 {
     CString text;
-    text.Format("ショートカットのリンク先が見つかりません．\n%s\nプログラムを登録できません", pszTarget);
+    text.Format(IDS_MSG_LINK_TARGET_MISSING, pszTarget);
     AfxMessageBox(text, MB_OK, 0);
 }
 
@@ -280,7 +277,7 @@ static BOOL CheckShortcutTarget(LPCSTR pszLink)
 BOOL IsRegistrable(LPCSTR pszPath)
 {
     if (!FitsPathBuffer(pszPath)) {
-        AfxMessageBox("ファイルのパスが長すぎます．", MB_OK, 0);
+        AfxMessageBox(IDS_MSG_PATH_TOO_LONG, MB_OK, 0);
         return FALSE;
     }
     // Programs need no lookup; whether the file exists is the caller's test.
@@ -321,7 +318,7 @@ static HICON ExtractFirstIcon(LPCSTR pszPath)
 
 static HICON ReportNoIcon()
 {
-    AfxMessageBox("アイコンが読み込めません．", MB_OK, 0);
+    AfxMessageBox(IDS_MSG_ICON_NOT_LOADED, MB_OK, 0);
     return CopyErrorIcon();
 }
 

@@ -1,5 +1,6 @@
 #include "CTavroCoreApp.h"
 #include "AfxMessageBox.h"
+#include "resource.h"
 #include "CRegistLayout.h"
 #include "CTrayDlg.h"
 #include "PathUtil.h"
@@ -34,7 +35,7 @@ BOOL CTavroCoreApp::InitInstance()
 {
     CString iniPath;
     if (!ParseCommandLine(GetCommandLineA(), iniPath)) {
-        AfxMessageBox("TavroCore.Exeを直接起動することは出来ません．", MB_OK);
+        AfxMessageBox(IDS_MSG_DIRECT_START, MB_OK);
         return FALSE;
     }
     MakeOwnFolderCurrent();

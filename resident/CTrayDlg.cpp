@@ -6,7 +6,6 @@
 #include "CShellIcon.h"
 #include "CWinApp.h"
 #include "PathUtil.h"
-#include "TavroVersion.h"
 #include "resource.h"
 
 #include <climits>
@@ -185,7 +184,7 @@ int CTrayDlg::AcquireIcon()
             m_hTrayIcon = hIcon;
             return 0;
         }
-        AfxMessageBox("アイコンが読み込めません．", MB_OK);
+        AfxMessageBox(IDS_MSG_ICON_NOT_LOADED, MB_OK);
         m_hTrayIcon = m_hDefaultIcon;
         return 1;
     }
@@ -194,7 +193,7 @@ int CTrayDlg::AcquireIcon()
         m_hTrayIcon = hIcon;
         return 0;
     }
-    AfxMessageBox("プログラムアイコンが取得出来ません．", MB_OK);
+    AfxMessageBox(IDS_MSG_PROGRAM_ICON_NOT_FOUND, MB_OK);
     m_hTrayIcon = m_hDefaultIcon;
     return 1;
 }
@@ -336,7 +335,7 @@ void CTrayDlg::ShowPopupMenu(POINT pt)
     CMenu menu;
     menu.LoadMenu(IDR_TRAYMENU);
     CString text;
-    text.Format("%sを起動(&A)", static_cast<LPCSTR>(m_strDispName));
+    text.Format(IDS_MENU_LAUNCH, static_cast<LPCSTR>(m_strDispName));
     menu.ModifyMenu(ID_APP_LAUNCH, MF_BYCOMMAND | MF_STRING, ID_APP_LAUNCH, text);
     CMenu* pPopup = menu.GetSubMenu(0);
     if (pPopup) {
@@ -425,8 +424,9 @@ int CTrayDlg::ReportLaunchError(int nResult)
     if (nResult > 32)
         return 0;
     CString text;
-    text.Format("Error %d が発生したため、プログラムを起動できません\n"
-                "エラーの説明は附属ドキュメントをご覧ください", nResult);
-    AfxShowMessageBox(LaunchErrorOwner(), text, "Tavro " TAVRO_VERSION, MB_OK | MB_ICONEXCLAMATION);
+    text.Format(IDS_MSG_LAUNCH_ERROR, nResult);
+    CString caption;
+    caption.LoadString(IDS_LAUNCH_ERROR_CAPTION);
+    AfxShowMessageBox(LaunchErrorOwner(), text, caption, MB_OK | MB_ICONEXCLAMATION);
     return 1;
 }

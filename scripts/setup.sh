@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need on a Debian 12 machine (Debian packages only)
-# and makes sure the ja_JP.UTF-8 locale exists, so that Wine runs in code page 932.
+# and makes sure the ja_JP.UTF-8 locale exists, so that Wine runs in code page 932
+# (and en_US.UTF-8, the other language setting the tests run under).
 # Where the machine executes 32-bit x86 code, it adds the i386 architecture and
 # 32-bit Wine as well, so that the tests can run the shipped i686 programs.
 set -euo pipefail
@@ -35,10 +36,15 @@ if [ ${#missing[@]} -gt 0 ]; then
     $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
-if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
-    echo "setup: generating the ja_JP.UTF-8 locale"
-    if ! grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
-        echo 'ja_JP.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
+# ja_JP.UTF-8 runs Wine in code page 932. en_US.UTF-8 is the other language
+# setting the tests try (code page 1252): without the generated locale Wine
+# still reports 1252 but matches no file name beyond ASCII at all.
+for wanted in ja_JP en_US; do
+    if ! locale -a 2>/dev/null | grep -qi "^$wanted\.utf-\?8\$"; then
+        echo "setup: generating the $wanted.UTF-8 locale"
+        if ! grep -q "^$wanted.UTF-8 UTF-8" /etc/locale.gen 2>/dev/null; then
+            echo "$wanted.UTF-8 UTF-8" | $SUDO tee -a /etc/locale.gen >/dev/null
+        fi
+        $SUDO locale-gen
     fi
-    $SUDO locale-gen
-fi
+done

@@ -28,6 +28,57 @@
 #define IDS_ENTRYPAGE                   109
 #define IDS_LASTPAGE                    110
 
+/* Texts the tool sets by code: completion page, list, file dialog filters
+   ('|' between the parts, "||" at the end), the editing page's field names. */
+#define IDS_DONE_REGIST                 201
+#define IDS_DONE_DELETE                 202
+#define IDS_FINISH                      203
+#define IDS_NO_ENTRIES                  204
+#define IDS_FILTER_PROGRAMS             205
+#define IDS_FILTER_ICONS                206
+#define IDS_LABEL_DISPNAME              207
+#define IDS_LABEL_WORKDIR               208
+#define IDS_LABEL_CMDLINE               209
+#define IDS_LABEL_ICONPATH              210
+
+/* Message box texts: IDS_MSG_ names, numbered from 2001, each with a row in the
+   user guide's message table for Tavro.exe. The framework's (AfxRes.h) and the
+   entry store's (EntryStoreRes.h) come from their own files. */
+#define IDS_MSG_ALREADY_RUNNING         2001
+#define IDS_MSG_TOOL_FOLDER_TOO_LONG    2002
+#define IDS_MSG_TOOL_FOLDER_UNREPRESENTABLE 2003
+#define IDS_MSG_FOLDER_MOVED            2004
+#define IDS_MSG_NO_SUCH_FILE            2005
+#define IDS_MSG_PATH_TOO_LONG           2006
+#define IDS_MSG_PATH_UNREPRESENTABLE    2007
+#define IDS_MSG_DRAG_ERROR              2008
+#define IDS_MSG_NOT_ASSOCIATED          2009
+#define IDS_MSG_ASSOCIATION_ERROR       2010
+#define IDS_MSG_ICON_NOT_LOADED         2011
+#define IDS_MSG_ORGICON_REQUIRED        2012
+#define IDS_MSG_PROGRAM_MISSING         2013
+#define IDS_MSG_DISPNAME_EMPTY          2014
+#define IDS_MSG_ICONPATH_EMPTY          2015
+#define IDS_MSG_FIELD_TOO_LONG          2016
+#define IDS_MSG_FIELD_CONTROL_CHARS     2017
+#define IDS_MSG_FIELD_UNREPRESENTABLE   2018
+#define IDS_MSG_OVERWRITE               2019
+#define IDS_MSG_FOLDER_NOT_CREATED      2020
+#define IDS_MSG_SETTINGS_NOT_WRITTEN    2021
+#define IDS_MSG_SHORTCUT_NOT_CREATED    2022
+#define IDS_MSG_NO_PROGRAM              2023
+#define IDS_MSG_STARTUP_NOT_CREATED     2024
+#define IDS_MSG_NOT_A_REGISTRATION      2025
+#define IDS_MSG_STARTUP_FOLDER_UNKNOWN  2026
+#define IDS_MSG_FOLDER_NOT_REMOVABLE    2027
+#define IDS_MSG_STARTUP_LINK_NOT_DELETED 2028
+#define IDS_MSG_STARTUP_SKIPPED         2029
+#define IDS_MSG_STARTUP_LINK_FOREIGN    2030
+#define IDS_MSG_READ_ONLY_NOT_REMOVABLE 2031
+#define IDS_MSG_FOLDER_IN_USE           2032
+#define IDS_MSG_LINK_TARGET_MISSING     2033
+#define IDS_MSG_SHORTCUTS_NOT_UPDATED   2034
+
 /* Main menu dialog. */
 #define IDC_PLANET                      1014
 #define IDC_BUTTON_NEW                  1015

@@ -31,6 +31,8 @@ def parse_args():
     parser.add_argument("--release", action="store_true",
                         help="test the programs of the 32-bit package instead of the 64-bit one")
     parser.add_argument("--version", required=True, help="the product's version, as the build names it")
+    parser.add_argument("--lang", help="Unix locale (LC_ALL, LANG) for the programs the tests start, "
+                                       "e.g. en_US.UTF-8 for code page 1252; the probe keeps the run's")
     ARGS, rest = parser.parse_known_args()
     RESIDENT_TITLE = "TavroCore Ver" + ARGS.version
     TOOL_TITLE = "Tavro.Exe Ver " + ARGS.version
@@ -151,8 +153,10 @@ def start(exe_unix, args=(), cwd=None, log_name=None):
     (programs the shell opens would inherit and hold them)."""
     log_name = log_name or os.path.basename(exe_unix)
     log = open(os.path.join(ARGS.artifacts, log_name + ".log"), "ab")
+    # Wine takes a process's code page from its locale; what it starts inherits it.
+    env = dict(os.environ, LC_ALL=ARGS.lang, LANG=ARGS.lang) if ARGS.lang else None
     proc = subprocess.Popen([WINELOADER, exe_unix] + list(args), cwd=cwd or os.path.dirname(exe_unix),
-                            stdout=log, stderr=log, stdin=subprocess.DEVNULL)
+                            stdout=log, stderr=log, stdin=subprocess.DEVNULL, env=env)
     _started.append(proc)
     return proc
 

@@ -5,7 +5,6 @@ entry shortcut and a double click on it; then the switch of a folder to the
 64-bit programs. The run with --release uses the 32-bit package in every step;
 the other run the 64-bit package."""
 
-import ast
 import glob
 import hashlib
 import html
@@ -27,50 +26,54 @@ SHIPPED = ["Tavro/", "Tavro/Tavro.exe", "Tavro/TavroCore.Exe", "Tavro/TavroHelp.
 ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
 DIST_SH = os.path.join(ROOT, "scripts", "dist.sh")
 I386, AMD64 = h.I386, h.AMD64
-# Where a text reaches the screen: function and index of its text argument; a
-# function that hands a parameter of its own on joins them.
-SHOWN_BY = {"AfxMessageBox": 0, "AfxShowMessageBox": 1, "MessageBoxA": 1, "FatalAppExitA": 1}
-TEXT = r'(?:"(?:[^"\\\n]|\\.)*"\s*)+'        # adjacent literals make one text
 PLACEHOLDER = r"(%(?:%|[-+ #0]*\d*(?:\.\d+)?(?:ll|l|h|I64)?[diuxXsc]))"
-CODE = re.compile(r"('(?:[^'\\\n]|\\.)*')|%s|//[^\n]*|/\*.*?\*/|([(),])" % TEXT, re.S)
-literal = lambda run: "".join(ast.literal_eval(s) for s in re.findall(r'"(?:[^"\\\n]|\\.)*"', run))
+PRODUCT_DIRS = ("framework", "entrystore", "regtool", "resident")
+RESOURCE_SCRIPTS = {"Tavro.exe": "regtool/res/Tavro.rc", "TavroCore.Exe": "resident/res/TavroCore.rc"}
+RC_ESCAPES = {"n": "\n", "t": "\t", "\\": "\\", '"': '"'}
+# Calls that put a text on the screen: none may be given a literal.
+SHOWN_BY = r"\b(?:AfxMessageBox|AfxShowMessageBox|MessageBox[AW]?|FatalAppExit[AW]?|SetWindowText[AW]?|" \
+           r"SetDlgItemText[AW]?|ModifyMenu[AW]?|AppendMenu[AW]?|InsertMenu[AW]?|AddString|PSM_SETFINISHTEXT[AW]?)\b"
+CODE = re.compile(r"//[^\n]*|/\*.*?\*/|#include[^\n]*|'(?:[^'\\\n]|\\.)*'|\"(?:[^\"\\\n]|\\.)*\"", re.S)
 
 
-def message_texts():
-    """The printf formats the product's sources give a message box, and the calls it cannot follow."""
-    src = {}
-    for path in [p for d in ("framework", "entrystore", "regtool", "resident") for p in
-                 glob.glob(os.path.join(ROOT, d, "*.cpp")) + glob.glob(os.path.join(ROOT, d, "res", "*.rc"))]:
-        with open(path, encoding="utf-8") as f:   # comments and char literals out
-            src[path] = CODE.sub(lambda m: "0" if m.group(1) else m.group() if m.group()[0] in '"(),' else " ", f.read())
-    strings = {k: literal(v) for path in src if path.endswith(".rc")
-               for k, v in re.findall(r"\b(ID[SP]_\w+)[ \t]*,?[ \t]*(%s)" % TEXT, src[path])}
-    texts, errors, shown_by, count = set(), [], dict(SHOWN_BY), 0
-    while count != len(shown_by):
-        texts, errors, count = set(), [], len(shown_by)
-        for path, code in src.items():
-            for m in re.finditer(r"\b(%s)\s*\(" % "|".join(shown_by), code):
-                start, depth, args = m.end(), 1, []   # the call's arguments, split at its own commas
-                for t in CODE.finditer(code, m.end()):
-                    depth += {"(": 1, ")": -1}.get(t.group(), 0)
-                    if depth == 0 or (depth == 1 and t.group() == ","):
-                        args, start = args + [code[start:t.start()].strip()], t.end()
-                    if depth == 0:
-                        break
-                if re.match(r"[^;{}]*\n\{", code[t.end():]):
-                    continue                                  # the function's own definition
-                signature, body = (code[max(code.rfind("\n}", 0, m.start()), 0):m.start()].split("\n{", 1) + [""])[:2]
-                arg = re.sub(r"\.GetString\(\)$", "", (args + [""] * 3)[shown_by[m.group(1)]])
-                found = re.findall(TEXT, arg) or re.findall(r"\b%s\s*(?:\.Format\s*\(|=|\()\s*(%s)" % (re.escape(arg), TEXT), body)
-                found = found or re.findall(r"\b%s\[\]\s*=\s*(%s)" % (re.escape(arg), TEXT), code)  # a file's constant
-                ids = [i for i in [arg] + re.findall(r"\b%s\.LoadString\((\w+)" % re.escape(arg), body) if i in strings]
-                params = [p.split()[-1].strip("*&") for p in re.findall(r"\(([^)]*)\)", signature)[-1].split(",") if p.split()]
-                texts.update([literal(t) for t in found] + [strings[i] for i in ids])
-                if arg in params and not found and not ids:
-                    shown_by.setdefault(re.findall(r"(\w+)\s*\(", signature)[-1], params.index(arg))
-                elif not found and not ids:
-                    errors.append("%s: cannot tell the text of %s(%s)" % (path, m.group(1), arg))
-    return texts, errors
+def string_table(program):
+    """The string-table texts of a program's resource script and the scripts it includes, id -> text."""
+    texts, scripts = {}, [os.path.join(ROOT, RESOURCE_SCRIPTS[program])]
+    while scripts:
+        with open(scripts.pop(), encoding="utf-8") as f:
+            rc = f.read()
+        for block in re.findall(r"^STRINGTABLE\s*\nBEGIN\n(.*?)^END", rc, re.S | re.M):
+            # A text may be built from literals and the version macro.
+            for key, text in re.findall(r'^\s*(IDS_\w+)\s+((?:(?:"(?:[^"\n]|"")*"|TAVRO_VERSION)[ \t]*)+)$', block, re.M):
+                texts[key] = "".join(h.ARGS.version if part == "TAVRO_VERSION" else re.sub(
+                    r'\\(.)|""', lambda m: RC_ESCAPES.get(m.group(1), "\\" + m.group(1)) if m.group(1) else '"', part[1:-1])
+                    for part in re.findall(r'"(?:[^"\n]|"")*"|TAVRO_VERSION', text))
+        scripts += [os.path.join(ROOT, d, name) for name in re.findall(r'^#include "(\w+\.rc)"', rc, re.M)
+                    for d in PRODUCT_DIRS if os.path.isfile(os.path.join(ROOT, d, name))]
+    return texts
+
+
+def product_code():
+    """The product's C++ sources, path -> text, comments out."""
+    code = {}
+    for path in [p for d in PRODUCT_DIRS for ext in ("cpp", "h") for p in glob.glob(os.path.join(ROOT, d, "*." + ext))]:
+        with open(path, encoding="utf-8") as f:
+            code[os.path.relpath(path, ROOT)] = CODE.sub(lambda m: m.group() if m.group()[0] in "\"'" else " ", f.read())
+    return code
+
+
+def literal_messages(code):
+    """Shown texts still written in the code: any string literal beyond ASCII (a
+    Japanese text), and any text literal handed to a call that shows it."""
+    found = []
+    for path, text in code.items():
+        for m in re.finditer(r'"(?:[^"\\\n]|\\.)*"', text):
+            if any(ord(c) > 0x7F for c in m.group()):
+                found.append("%s:%d: %s" % (path, text.count("\n", 0, m.start()) + 1, m.group()))
+        for m in re.finditer(SHOWN_BY + r"[^;]*", text):
+            if any(len(t) > 2 for t in re.findall(r'"(?:[^"\\\n]|\\.)*"', m.group())):
+                found.append("%s:%d: %s" % (path, text.count("\n", 0, m.start()) + 1, m.group()))
+    return found
 
 
 def guide_messages(page):
@@ -89,14 +92,15 @@ def lists_text(entry, text):
                                 for i, p in enumerate(re.split(PLACEHOLDER, text))), entry, re.S)
 
 # What the programs declare to Windows: no elevation or virtualization, the supported
-# systems from Vista to 10/11, themed controls, system DPI awareness.
+# systems from Vista to 10/11, themed controls, system DPI awareness, code page 932.
 MANIFEST_ENTRIES = ['requestedExecutionLevel level="asInvoker"'] + \
     ['supportedOS Id="{%s}"' % g for g in ("e2011457-1546-43c5-a5fe-008deee3d3f0",
                                            "35138b9a-5d96-4fbd-8e2d-a2440225f93a",
                                            "4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38",
                                            "1f676c76-80e1-4239-95bb-83d0f6d0da78",
                                            "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a")] + \
-    ['name="Microsoft.Windows.Common-Controls" version="6.0.0.0"', ">true</dpiAware>"]
+    ['name="Microsoft.Windows.Common-Controls" version="6.0.0.0"', ">true</dpiAware>",
+     '<activeCodePage xmlns="http://schemas.microsoft.com/SMI/2019/WindowsSettings">ja-JP</activeCodePage>']
 
 
 def manifest(data):
@@ -156,19 +160,28 @@ class PackageTest(unittest.TestCase):
         self.assertEqual(contents[AMD64][1]["Tavro/TavroHelp.Html"], contents[I386][1]["Tavro/TavroHelp.Html"])
 
     def test_guide_lists_every_message_each_program_shows(self):
-        texts, errors = message_texts()
-        self.assertEqual([], errors)
-        # The 32-bit package's programs hold only the texts they can show; the 64-bit link keeps the
-        # uncalled functions its unwind tables name (TavroCore.Exe holds the folder removal's texts).
+        """Each program's message box texts are the IDS_MSG_ entries of its string
+        tables; the guide lists exactly those, and no shown text stays in the code."""
+        code = product_code()
+        self.assertEqual([], literal_messages(code), "texts to move into a string table")
+        # The 32-bit package's programs: the package a user of either Windows can run.
         _, data = members(h.dist_zips()[1])
-        lists, unshown = guide_messages(data["Tavro/TavroHelp.Html"].decode("utf-8")), set(texts)
+        lists = guide_messages(data["Tavro/TavroHelp.Html"].decode("utf-8"))
+        every_id = set()
         for program in ("Tavro.exe", "TavroCore.Exe"):
-            shown = [t for t in texts if all(p.encode("cp932") in data["Tavro/" + program] for p in re.split(PLACEHOLDER, t)[::2])]
-            listed, unshown = lists.get(program, []), unshown - set(shown)
+            table = string_table(program)
+            every_id |= set(table)
+            shown = [t for k, t in table.items() if k.startswith("IDS_MSG_")]
+            # The program carries its table (UTF-16 in its resources).
+            self.assertEqual([], [t for t in table.values() if not all(
+                p.encode("utf-16-le") in data["Tavro/" + program] for p in re.split(PLACEHOLDER, t)[::2])], program)
+            listed = lists.get(program, [])
             print("%s shows %d message texts; its list in the guide, %d" % (program, len(shown), len(listed)))
             self.assertEqual([], [t for t in shown if not any(lists_text(e, t) for e in listed)], program + ": not in the guide")
             self.assertEqual([], [e for e in listed if not any(lists_text(e, t) for t in shown)], program + ": not shown")
-        self.assertEqual(set(), unshown, "texts in the sources that neither program holds")
+        uses = "".join(code.values())
+        self.assertEqual([], sorted(k for k in every_id if not re.search(r"\b%s\b" % k, uses.replace('#define ' + k, ""))),
+                         "table texts no code uses")
 
     def test_packing_is_reproducible_and_refuses_an_incomplete_build(self):
         work = tempfile.mkdtemp(prefix="tavro-dist-")

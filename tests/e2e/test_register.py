@@ -25,7 +25,8 @@ def file_dialog(exclude):
 class RegisterTest(unittest.TestCase):
     def setUp(self):
         self.folder = h.install_tool("TavroReg")
-        self.apps = os.path.join(h.prefix_drive_c(), "Tavro Apps")
+        # A folder name no code page but 932 holds among the ANSI ones (run with --lang).
+        self.apps = os.path.join(h.prefix_drive_c(), "Tavro Apps", "ツール")
         shutil.rmtree(self.apps, ignore_errors=True)
         os.makedirs(self.apps)
         self.startup = h.startup_folder_unix()
@@ -167,6 +168,8 @@ class RegisterTest(unittest.TestCase):
             record = f.read().decode("cp932")
         self.assertIn('"x y" z', record)
         self.assertIn("cwd=" + h.to_windows(workdir), record)
+        # Under another language setting the program itself got that code page.
+        self.assertIn("acp=%d" % (1252 if h.ARGS.lang == "en_US.UTF-8" else 932), record)
         # Windows cannot remove a folder that is a process's current folder (Wine can): the
         # resident, after a launch too, holds neither the entry folder nor the work folder.
         if not h.ARGS.release:   # the probe reads a 64-bit process's parameters

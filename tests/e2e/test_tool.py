@@ -155,6 +155,35 @@ class ToolTest(unittest.TestCase):
         self.assertFalse(os.path.exists(log))
         tool.quit()
 
+    # -- another code page ---------------------------------------------------
+
+    def test_both_programs_refuse_a_code_page_other_than_932_and_write_nothing(self):
+        """The programs' manifest asking for UTF-8 instead of ja-JP, as Windows 10 with the
+        UTF-8 option runs them: the refusal, readable there, and the end."""
+        ini = h.to_windows(os.path.join(self.apps, "tavro.ini"))
+        os.makedirs(self.startup, exist_ok=True)
+        with open(os.path.join(self.apps, "tavro.ini"), "wb") as f:
+            f.write(b"[data]\r\ndispname=x\r\nprogram=C:\\windows\\notepad.exe\r\n")
+        for name, args in (("Tavro.exe", []), ("TavroCore.Exe", ["/INI=" + ini])):
+            path = os.path.join(self.folder, name)
+            with open(path, "rb") as f:
+                data = f.read()
+            self.assertEqual(1, data.count(b">ja-JP</activeCodePage>"), name)
+            with open(path, "wb") as f:
+                f.write(data.replace(b">ja-JP</activeCodePage>", b">UTF-8</activeCodePage>"))
+            before = [sorted(os.listdir(d)) for d in (self.folder, self.apps, self.startup)]
+            proc = h.start(path, args, cwd=self.folder, log_name="refusal")
+            box, text = h.wait_message_box()
+            self.assertIsNotNone(box, name + " showed no refusal")
+            h.screenshot("refusal_" + name)
+            self.assertEqual(os.path.splitext(name)[0], box.title)
+            self.assertTrue(text.startswith("Tavroを使うには、Windowsのシステムロケールが日本語である必要があります"), text)
+            self.assertIn("\nTavro needs the Japanese system locale (not needed on Windows 11).\n", text)
+            h.close_box(box)
+            self.assertTrue(h.wait_until(lambda: proc.poll() is not None, 10), name + " did not end")
+            self.assertEqual([], h.find_windows(title=h.TOOL_TITLE))
+            self.assertEqual(before, [sorted(os.listdir(d)) for d in (self.folder, self.apps, self.startup)])
+
 
 if __name__ == "__main__":
     h.run_tests()
