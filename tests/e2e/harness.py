@@ -276,11 +276,15 @@ class Control:
 
 
 def windows():
-    return [Window(l) for l in probe("windows").splitlines() if " | " in l]
+    # A window that goes while the probe lists it can lose its class name on
+    # the way: such a line has fewer fields, and that window is gone anyway.
+    return [Window(l) for l in probe("windows").splitlines()
+            if " | " in l and len(l.partition(" | ")[0].split()) >= 8]
 
 
 def children(hwnd):
-    return [Control(l) for l in probe("children", hwnd).splitlines() if " | " in l]
+    return [Control(l) for l in probe("children", hwnd).splitlines()
+            if " | " in l and len(l.partition(" | ")[0].split()) >= 6]
 
 
 def control(hwnd, control_id):
