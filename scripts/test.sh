@@ -5,6 +5,8 @@
 # (scripts/isolate.sh), copied from one prepared here. Ends with CTest's
 # summary and one line naming the builds the tests ran.
 set -euo pipefail
+# A step that fails ends the run under set -e: name it, whatever it printed.
+trap 'echo "test.sh: failed (exit $?) at line $LINENO: $BASH_COMMAND" >&2' ERR
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 bash "$root/scripts/setup.sh"

@@ -56,11 +56,17 @@ tavro_virtual_desktop() {
 # Prepares WINEPREFIX (created when new) and keeps one wineserver alive.
 tavro_init_prefix() {
     mkdir -p "$WINEPREFIX"
-    # One persistent wineserver for the whole run: every later Wine start is cheap.
-    "$WINESERVER" -p >/dev/null 2>&1 &
-    tavro_wine wineboot -i >/dev/null 2>&1
-    tavro_font_substitute
-    tavro_virtual_desktop
+    # One persistent wineserver for the whole run: every later Wine start is
+    # cheap. In the foreground, so that it is ready before wineboot starts.
+    "$WINESERVER" -p >/dev/null 2>&1
+    # A failed set-up says so: under set -e it would otherwise end the run
+    # without a word.
+    if ! tavro_wine wineboot -i >/dev/null 2>&1; then
+        echo "wine: wineboot -i failed in $WINEPREFIX; once more" >&2
+        tavro_wine wineboot -i >/dev/null 2>&1 || { echo "FATAL: wineboot -i failed in $WINEPREFIX" >&2; return 1; }
+    fi
+    tavro_font_substitute || { echo "FATAL: the font substitutes could not be set in $WINEPREFIX" >&2; return 1; }
+    tavro_virtual_desktop || { echo "FATAL: the virtual desktop could not be set in $WINEPREFIX" >&2; return 1; }
 }
 
 # A throwaway prefix, never the user's ~/.wine: a copy of the prefix
