@@ -9,7 +9,6 @@
 #include "resource.h"
 
 #include <climits>
-#include <direct.h>
 #include <windowsx.h>
 
 // The shell reads the tip of the first record form only: 64 bytes with the
