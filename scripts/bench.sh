@@ -11,6 +11,7 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${TAVRO_BUILD_DIR:-$root/build}
 jobs=${TAVRO_JOBS:-2}
+export CMAKE_GENERATOR=${CMAKE_GENERATOR:-Ninja}
 
 bash "$root/scripts/build.sh"
 cmake -S "$root" -B "$build/x86_64-bench" \

@@ -8,6 +8,10 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 jobs=${TAVRO_JOBS:-2}
 build=${TAVRO_BUILD_DIR:-$root/build}
+# Ninja for new build folders: it keeps both processors busy across folders of
+# the tree, where make waits at each one. A folder made before keeps the
+# generator it was made with (CMake reads it from the cache).
+export CMAKE_GENERATOR=${CMAKE_GENERATOR:-Ninja}
 
 # The products: the same options for both packages, each checked (machine
 # type, imports, manifest, size budget).

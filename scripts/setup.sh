@@ -8,7 +8,7 @@ set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 PACKAGES=(wine wine64 g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-i686-dev
-          mingw-w64-x86-64-dev googletest cmake make xvfb xdotool imagemagick
+          mingw-w64-x86-64-dev googletest cmake make ninja-build xvfb xdotool imagemagick
           fonts-ipafont locales x11-utils python3 zip unzip binutils-mingw-w64-i686)
 
 SUDO=""
