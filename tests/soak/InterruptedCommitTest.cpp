@@ -89,9 +89,10 @@ protected:
                 *pbKilled = TerminateProcess(hChild, kKilled) != FALSE;
                 break;
             }
-            if (WaitForSingleObject(hChild, 0) == WAIT_OBJECT_0)
+            // A millisecond's pause: the copy stage lasts far longer, and a
+            // loop without pause would take the processor from the child.
+            if (WaitForSingleObject(hChild, 1) == WAIT_OBJECT_0)
                 break;
-            Sleep(0);
         }
         WaitForSingleObject(hChild, 10000);
         DWORD code = 0;
