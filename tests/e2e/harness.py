@@ -330,6 +330,12 @@ def message_boxes(caption=None):
 
 def wait_message_box(caption=None, timeout=15.0):
     found = wait_until(lambda: message_boxes(caption), timeout)
+    if not found:
+        # A box comes within a second even beside three other tests: what was
+        # on the screen instead goes into the test's output.
+        screenshot("missed_box")
+        print("no box %r after %.0f s; visible windows: %r" % (caption, timeout, find_windows(visible=True)),
+              file=sys.stderr)
     return found[0] if found else (None, None)
 
 
