@@ -9,6 +9,7 @@
 #include "resource.h"
 
 #include <climits>
+#include <objbase.h>
 #include <windowsx.h>
 
 // The shell reads the tip of the first record form only: 64 bytes with the
@@ -399,8 +400,13 @@ int CTrayDlg::LaunchProgram()
         // Started through the path a 64-bit program would use: the user chose
         // that file, not its 32-bit twin in SysWOW64.
         // The default verb, as a double click in Explorer; "open" where the type has none.
+        // A shortcut to an app or another shell item is opened by shell
+        // extensions that run on COM.
+        HRESULT hrCom = CoInitializeEx(NULL, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
         HINSTANCE hResult = ShellExecuteA(m_hWnd, NULL, GetNativeViewPath(m_strProgram), m_strCmdLine,
                                           m_strWorkDir, SW_SHOWNORMAL);
+        if (SUCCEEDED(hrCom))
+            CoUninitialize();
         // The result is a code, not a handle: 0 to 32 are failures, anything
         // else (read unsigned, as the shell defines it) a success, kept within an int.
         UINT_PTR value = reinterpret_cast<UINT_PTR>(hResult);
