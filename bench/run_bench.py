@@ -15,6 +15,7 @@ import sys
 import time
 
 WINELOADER = os.environ.get("WINELOADER", "/usr/lib/wine/wine64")
+WINELOADER32 = os.environ.get("WINELOADER32", "/usr/lib/wine/wine")
 ID_APP_QUIT = 32772          # the resident's exit command
 LIST_ENTRIES = 1000
 LOGON_RESIDENTS = 30         # residents started at once, as Startup does at logon
@@ -30,12 +31,24 @@ def drive_c(*parts):
     return os.path.join(os.environ["WINEPREFIX"], "drive_c", *parts)
 
 
+def loader_of(program):
+    """Wine's loader of the program's machine: an i386 program (the i686 bench
+    programs) through the 32-bit loader, as Windows starts it, never beside a
+    64-bit starter process."""
+    if program[:3].upper() != "C:\\":
+        return WINELOADER
+    with open(drive_c(*program[3:].split("\\")), "rb") as f:
+        head = f.read(4096)
+    pe = int.from_bytes(head[0x3C:0x40], "little")
+    return WINELOADER32 if head[pe + 4:pe + 6] == b"\x4c\x01" else WINELOADER
+
+
 def run(args, timeout=600):
     """Runs a Windows program; output through a file, since programs it starts
     could hold a pipe open."""
     out_path = drive_c("TavroBench", "out.txt")
     with open(out_path, "wb") as out:
-        rc = subprocess.run([WINELOADER] + args, stdout=out, stderr=subprocess.STDOUT,
+        rc = subprocess.run([loader_of(args[0])] + args, stdout=out, stderr=subprocess.STDOUT,
                             stdin=subprocess.DEVNULL, timeout=timeout).returncode
     with open(out_path, "rb") as f:
         text = f.read().decode("utf-8", "replace")

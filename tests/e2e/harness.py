@@ -12,6 +12,8 @@ import time
 import unittest
 
 WINELOADER = os.environ.get("WINELOADER", "/usr/lib/wine/wine64")
+# The 32-bit loader (Debian's wine32:i386), there where the machine runs 32-bit code.
+WINELOADER32 = os.environ.get("WINELOADER32", "/usr/lib/wine/wine")
 SCREEN_W, SCREEN_H = 1024, 768
 TASKBAR_TOP = SCREEN_H - 20   # the virtual desktop's taskbar: 20 pixels at the bottom
 
@@ -148,17 +150,97 @@ def associate(ext, program_unix):
 _started = []
 
 
+class LoaderRefused(RuntimeError):
+    pass
+
+
+def elf_class(path):
+    """1 for a 32-bit ELF program, 2 for a 64-bit one, None for anything else."""
+    try:
+        with open(path, "rb") as f:
+            head = f.read(5)
+    except OSError:
+        return None
+    return head[4] if len(head) == 5 and head[:4] == b"\x7fELF" else None
+
+
+def loader_for(exe_unix):
+    """The Wine loader that starts a program as Windows would: the 32-bit one
+    for an i386 program, the 64-bit one for the rest (x86_64 programs, Wine's
+    own by name). Started through the 64-bit loader, an i386 program gets a
+    64-bit starter process beside it that keeps the Unix current folder of the
+    start as its own, and so holds that folder open for as long as the program
+    runs: a removal of it fails as it never would on Windows. That is refused."""
+    machine = None
+    if os.path.isfile(exe_unix):
+        with open(exe_unix, "rb") as f:
+            machine = pe_machine(f.read(65536))
+    if machine != I386:
+        return WINELOADER
+    if elf_class(WINELOADER32) != 1:
+        raise LoaderRefused("%s is an i386 program: not started through %s, which is no 32-bit loader"
+                            % (exe_unix, WINELOADER32))
+    return WINELOADER32
+
+
 def start(exe_unix, args=(), cwd=None, log_name=None):
-    """Starts a Windows program; its output goes to a file, never to our pipes
-    (programs the shell opens would inherit and hold them)."""
+    """Starts a Windows program from the Unix side, through the loader of its
+    machine type; its output goes to a file, never to our pipes (programs the
+    shell opens would inherit and hold them). Residents start from shortcuts
+    instead (start_resident), as at logon."""
+    loader = loader_for(exe_unix)
     log_name = log_name or os.path.basename(exe_unix)
     log = open(os.path.join(ARGS.artifacts, log_name + ".log"), "ab")
     # Wine takes a process's code page from its locale; what it starts inherits it.
     env = dict(os.environ, LC_ALL=ARGS.lang, LANG=ARGS.lang) if ARGS.lang else None
-    proc = subprocess.Popen([WINELOADER, exe_unix] + list(args), cwd=cwd or os.path.dirname(exe_unix),
+    proc = subprocess.Popen([loader, exe_unix] + list(args), cwd=cwd or os.path.dirname(exe_unix),
                             stdout=log, stderr=log, stdin=subprocess.DEVNULL, env=env)
     _started.append(proc)
     return proc
+
+
+class WinProcess:
+    """A process the probe started, with the parts of Popen the tests use."""
+
+    def __init__(self, pid):
+        self.pid = pid
+        self.returncode = None
+
+    def poll(self):
+        if self.returncode is None:
+            out = probe("exitcode", self.pid).strip()
+            if out != "-":
+                # A probe that ended lost its handles: the process is taken as ended.
+                self.returncode = int(out) if out.isdigit() else -1
+        return self.returncode
+
+    def kill(self):
+        probe("kill", self.pid)
+
+
+def shell_open(windows_path):
+    """Opens a file as a double click in Explorer does (the probe's
+    ShellExecuteEx): a shortcut starts its target with its own arguments and
+    working folder. The started process, or None when the shell started none."""
+    out = probe("open", windows_path).strip()
+    if not out.isdigit():
+        return None
+    proc = WinProcess(int(out))
+    _started.append(proc)
+    return proc
+
+
+def start_resident(folder, arguments, workdir=None, link_name="resident"):
+    """The folder's TavroCore.Exe started as Windows starts it at logon: a
+    shortcut such as the tool writes (in the artifacts folder), opened by the shell."""
+    link = os.path.join(ARGS.artifacts, link_name + ".lnk")
+    if os.path.exists(link):
+        os.remove(link)
+    probe("makelink", to_windows(link), to_windows(os.path.join(folder, "TavroCore.Exe")), arguments,
+          to_windows(workdir or folder))
+    if not os.path.isfile(link):
+        raise RuntimeError("the probe wrote no shortcut %s" % link)
+    return shell_open(to_windows(link))
 
 
 def stop_all():
@@ -536,9 +618,3 @@ def unpack(zip_path, dest_unix):
     import zipfile
     with zipfile.ZipFile(zip_path) as z:
         z.extractall(dest_unix)
-
-
-def shell_open(windows_path, log_name="shell_open"):
-    """Opens a file as a double click in Explorer would: start.exe hands it to
-    ShellExecuteEx, which follows a shortcut to its target."""
-    return start("start", [windows_path], cwd=prefix_drive_c(), log_name=log_name)

@@ -183,6 +183,35 @@ class PackageTest(unittest.TestCase):
         self.assertEqual([], sorted(k for k in every_id if not re.search(r"\b%s\b" % k, uses.replace('#define ' + k, ""))),
                          "table texts no code uses")
 
+    def test_harness_starts_each_program_through_the_loader_of_its_machine(self):
+        """An i386 program never goes through a 64-bit loader, whose starter
+        process would hold the start's folder; without a 32-bit loader it is refused."""
+        work = tempfile.mkdtemp(prefix="tavro-loader-")
+        saved, started = h.WINELOADER32, len(h._started)
+        try:
+            programs = {}
+            for machine, package in zip((AMD64, I386), h.dist_zips()):
+                programs[machine] = os.path.join(work, "%x.exe" % machine)
+                with open(programs[machine], "wb") as f:
+                    f.write(members(package)[1]["Tavro/TavroCore.Exe"])
+            loader32 = os.path.join(work, "wine")
+            with open(loader32, "wb") as f:
+                f.write(b"\x7fELF\x01")   # how a 32-bit ELF program begins
+            for loader32_is, machine, expected in ((h.WINELOADER, AMD64, h.WINELOADER),
+                                                   (loader32, I386, loader32),
+                                                   (h.WINELOADER, I386, None),
+                                                   (os.path.join(work, "missing"), I386, None)):
+                h.WINELOADER32 = loader32_is
+                with self.subTest(loader32=loader32_is, machine=hex(machine)):
+                    if expected:
+                        self.assertEqual(expected, h.loader_for(programs[machine]))
+                    else:
+                        self.assertRaises(h.LoaderRefused, h.start, programs[machine], cwd=work)
+            self.assertEqual(started, len(h._started), "a refused program was started")
+        finally:
+            h.WINELOADER32 = saved
+            shutil.rmtree(work, ignore_errors=True)
+
     def test_packing_is_reproducible_and_refuses_an_incomplete_build(self):
         work = tempfile.mkdtemp(prefix="tavro-dist-")
         try:

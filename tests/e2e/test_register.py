@@ -153,11 +153,9 @@ class RegisterTest(unittest.TestCase):
                                       h.to_windows(other_entry), h.to_windows(other), "other.exe")
         other_bytes = {n: open(os.path.join(other_entry, n), "rb").read() for n in os.listdir(other_entry)}
 
-        # Start what the shortcut names, as the shell would, in the entry folder (the shortcut's
-        # working folder when the work folder is empty), and use its icon.
+        # Open the entry shortcut as the user would, and use its icon.
         watcher = h.TrayWatcher()
-        resident = h.start(os.path.join(self.folder, "TavroCore.Exe"), ["/INI=" + ini_w], cwd=entry,
-                           log_name="resident_from_link")
+        resident = h.shell_open(h.to_windows(os.path.join(entry, "表示ソフト.exe.lnk")))
         pos = watcher.wait_new_icon()
         self.assertIsNotNone(pos, "the registration's icon did not appear")
         h.mouse_click(pos[0], pos[1], double=True)
@@ -255,8 +253,7 @@ class RegisterTest(unittest.TestCase):
         """Opens the entry shortcut through the shell, as the user or the next
         logon does, and double-clicks the icon of the resident it starts."""
         watcher = h.TrayWatcher()
-        subprocess.run([h.WINELOADER, "start", h.to_windows(lnk_unix)], stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL, timeout=60)
+        h.shell_open(h.to_windows(lnk_unix))
         pos = watcher.wait_new_icon()
         h.screenshot("kinds_tray")
         self.assertIsNotNone(pos, "the registration's icon did not appear; boxes: %s" % h.message_boxes())
@@ -356,8 +353,7 @@ class RegisterTest(unittest.TestCase):
         # The residents show their icons without a message at their start.
         for name in ("写真.tavphoto", "run.bat"):
             watcher = h.TrayWatcher()
-            subprocess.run([h.WINELOADER, "start", h.to_windows(os.path.join(self.folder, name, name + ".lnk"))],
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL, timeout=60)
+            h.shell_open(h.to_windows(os.path.join(self.folder, name, name + ".lnk")))
             # The shell's icon of a document is looked up with COM at the
             # resident's start: slower than a program's own icon beside another test.
             self.assertIsNotNone(watcher.wait_new_icon(timeout=45.0), name)

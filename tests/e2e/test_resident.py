@@ -36,9 +36,8 @@ class ResidentTest(unittest.TestCase):
             f.write(text.encode("cp932"))
         return path
 
-    def start_resident(self, ini_unix, log_name="resident"):
-        exe = os.path.join(self.folder, "TavroCore.Exe")
-        return h.start(exe, ["/INI=" + h.to_windows(ini_unix)], cwd=self.folder, log_name=log_name)
+    def start_resident(self, ini_unix, link_name="resident"):
+        return h.start_resident(self.folder, "/INI=" + h.to_windows(ini_unix), link_name=link_name)
 
     def open_menu(self, x, y):
         """Right click on the icon; TRUE when its popup menu opened. (The menu's
@@ -47,8 +46,7 @@ class ResidentTest(unittest.TestCase):
         return h.wait_until(h.popup_menu_open, 5)
 
     def test_without_ini_keyword_refuses_to_start(self):
-        exe = os.path.join(self.folder, "TavroCore.Exe")
-        proc = h.start(exe, ["/ini=C:\\x\\tavro.ini"], cwd=self.folder, log_name="noini")
+        proc = h.start_resident(self.folder, "/ini=C:\\x\\tavro.ini", link_name="noini")
         box, text = h.wait_message_box(caption="TavroCore")
         self.assertIsNotNone(box, "no message box")
         self.assertEqual("TavroCore.Exeを直接起動することは出来ません．", text)

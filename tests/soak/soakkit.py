@@ -100,9 +100,8 @@ def write_settings(folder, entry, data):
     return path
 
 
-def start_resident(folder, ini_unix, log_name):
-    return h.start(os.path.join(folder, "TavroCore.Exe"), ["/INI=" + h.to_windows(ini_unix)],
-                   cwd=folder, log_name=log_name)
+def start_resident(folder, ini_unix, link_name):
+    return h.start_resident(folder, "/INI=" + h.to_windows(ini_unix), link_name=link_name)
 
 
 def open_menus():

@@ -16,6 +16,10 @@
 //   iconic HWND                  "1" when the window is minimised
 //   taborder HWND                ids of the dialog's tab stops, in tab order
 //   cwd PID                      the current folder of a 64-bit process
+//   open PATH                    opens a file (a shortcut: its target, arguments and working
+//                                folder) as Explorer's double click does; prints the pid
+//   exitcode PID                 "-" while a process this probe opened runs, else its exit code
+//   kill PID                     ends a process this probe opened
 //   makeitemlink LINK CSIDL      a shortcut whose target is only the item id list of a special folder
 //   makeexplink LINK TARGET      a shortcut holding its target (ANSI) only in its environment block
 //   serve                        answers commands read from standard input, one a line,
@@ -27,6 +31,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -269,6 +274,77 @@ static std::string CurrentFolderOf(DWORD pid)
     return utf8;
 }
 
+// Processes started by "open", kept by pid: their handles keep the exit code
+// readable after they end, and the pid from being reused meanwhile.
+static std::map<DWORD, HANDLE> g_opened;
+
+// The shell's "open", as Explorer does it for a double click. A shortcut opens
+// its target with the shortcut's arguments, working folder and show command, as
+// the shell's link object does (Wine's ShellExecuteEx of a .lnk hands back no
+// process). Wine starts a 32-bit target with the 32-bit loader, as Windows
+// starts it under WOW64.
+static int OpenAsExplorer(const std::wstring& path)
+{
+    CoInitializeEx(NULL, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    SHELLEXECUTEINFOW info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+    info.lpVerb = L"open";
+    info.lpFile = path.c_str();
+    info.nShow = SW_SHOWNORMAL;
+    wchar_t target[MAX_PATH] = {0}, args[1024] = {0}, workdir[MAX_PATH] = {0};
+    LPITEMIDLIST pidl = NULL;
+    IShellLinkW* link = NULL;
+    IPersistFile* file = NULL;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                   reinterpret_cast<void**>(&link))) &&
+        SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+        SUCCEEDED(file->Load(path.c_str(), STGM_READ))) {
+        link->GetPath(target, MAX_PATH, NULL, SLGP_RAWPATH);
+        link->GetArguments(args, 1024);
+        link->GetWorkingDirectory(workdir, MAX_PATH);
+        int show = SW_SHOWNORMAL;
+        link->GetShowCmd(&show);
+        link->GetIDList(&pidl);
+        info.lpFile = target[0] ? target : NULL;
+        info.lpParameters = args;
+        info.lpDirectory = workdir[0] ? workdir : NULL;
+        info.nShow = show;
+        if (!target[0] && pidl) {   // a shell item without a file path
+            info.fMask |= SEE_MASK_IDLIST;
+            info.lpIDList = pidl;
+        }
+    }
+    BOOL ok = ShellExecuteExW(&info);
+    if (pidl)
+        CoTaskMemFree(pidl);
+    if (file)
+        file->Release();
+    if (link)
+        link->Release();
+    if (!ok)
+        return 7;
+    if (!info.hProcess)
+        return 8;
+    DWORD pid = GetProcessId(info.hProcess);
+    g_opened[pid] = info.hProcess;
+    std::printf("%lu\n", pid);
+    return 0;
+}
+
+static int ExitCodeOf(DWORD pid)
+{
+    std::map<DWORD, HANDLE>::iterator it = g_opened.find(pid);
+    DWORD code = 0;
+    if (it == g_opened.end() || !GetExitCodeProcess(it->second, &code))
+        return 9;
+    if (code == STILL_ACTIVE && WaitForSingleObject(it->second, 0) == WAIT_TIMEOUT)
+        std::printf("-\n");
+    else
+        std::printf("%lu\n", code);
+    return 0;
+}
+
 static int RunCommand(const Args& argv)
 {
     size_t argc = argv.size();
@@ -334,6 +410,14 @@ static int RunCommand(const Args& argv)
         std::printf("%s\n", CurrentFolderOf(static_cast<DWORD>(std::atoi(argv[2]))).c_str());
     } else if (cmd == "menu") {
         return PrintOpenMenu();
+    } else if (cmd == "open" && argc > 2) {
+        return OpenAsExplorer(argv.wide.at(2));
+    } else if (cmd == "exitcode" && argc > 2) {
+        return ExitCodeOf(static_cast<DWORD>(std::atoi(argv[2])));
+    } else if (cmd == "kill" && argc > 2) {
+        std::map<DWORD, HANDLE>::iterator it = g_opened.find(static_cast<DWORD>(std::atoi(argv[2])));
+        if (it == g_opened.end() || !TerminateProcess(it->second, 1))
+            return 9;
     } else {
         return 1;
     }
