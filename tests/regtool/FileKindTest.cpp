@@ -294,6 +294,8 @@ TEST_F(AssociationTest, ShortcutToAMissingFileIsRefusedNamingIt)
         << boxes.LastText();
 }
 
+std::vector<BYTE> IconPixels(HICON hIcon);
+
 // A shortcut with its target only in its environment block (flag 0x200).
 bool WriteEnvShortcut(const TempFolder& folder, LPCSTR pszName, const std::string& target)
 {
@@ -318,17 +320,18 @@ TEST_F(AssociationTest, ShortcutTargetsAreClassifiedAsTheShellOpensThem)
     ASSERT_TRUE(WriteEnvShortcut(m_folder, "envlong.lnk", "%windir%\\" + std::string(250, 'a') + ".exe"));
     const struct {
         const char* pszName;
+        int nFolder;           // the special folder a shortcut to a shell item starts
         bool bRegistrable;
         bool bOpenedByShell;   // no program file: code 31, the shell opens it
         std::string message;
     } cases[] = {
-        { "コントロール.lnk", true, true, "" },
-        { "PC.lnk", true, true, "" },
-        { "msi.lnk", true, true, "" },
-        { "env.lnk", true, false, "" },
-        { "envgone.lnk", false, false, "ショートカットのリンク先が見つかりません．\n" + std::string(szWindir)
+        { "コントロール.lnk", CSIDL_CONTROLS, true, true, "" },
+        { "PC.lnk", CSIDL_DRIVES, true, true, "" },
+        { "msi.lnk", -1, true, true, "" },
+        { "env.lnk", -1, true, false, "" },
+        { "envgone.lnk", -1, false, false, "ショートカットのリンク先が見つかりません．\n" + std::string(szWindir)
                                               + "\\tavro-gone.exe\nプログラムを登録できません" },
-        { "envlong.lnk", false, false, kTooLongMessage },
+        { "envlong.lnk", -1, false, false, kTooLongMessage },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.pszName);
@@ -340,6 +343,17 @@ TEST_F(AssociationTest, ShortcutTargetsAreClassifiedAsTheShellOpensThem)
             EXPECT_TRUE(nCode == SE_ERR_NOASSOC && SystemCanOpen(m_folder.Sub(c.pszName))) << nCode;
         } else if (c.bRegistrable) {
             EXPECT_EQ(Lower(szWindir) + "\\notepad.exe", Lower(m_result));
+        }
+        if (c.nFolder >= 0) {   // the item's own icon, as Explorer draws it: no arrow, no stand-in
+            LPITEMIDLIST pidl = NULL;
+            SHFILEINFOA info = {};
+            SHGetSpecialFolderLocation(NULL, c.nFolder, &pidl);
+            SHGetFileInfoA(reinterpret_cast<LPCSTR>(pidl), 0, &info, sizeof(info), SHGFI_PIDL | SHGFI_ICON);
+            HICON hIcon = LoadFileIcon(m_folder.Sub(c.pszName), m_folder.Sub(c.pszName));
+            EXPECT_EQ(IconPixels(info.hIcon), IconPixels(hIcon));
+            DestroyIcon(hIcon);
+            DestroyIcon(info.hIcon);
+            CoTaskMemFree(pidl);
         }
     }
 }
