@@ -132,12 +132,13 @@ static CLinkTarget::Kind CheckShellItem(LPCITEMIDLIST pidl, CString& target)
 
     IShellFolder* pDesktop = NULL;
     STRRET name;
-    WCHAR szName[MAX_PATH] = { 0 };
+    // Room for any parsing name: a cut one would not parse and look gone.
+    WCHAR szName[4 * MAX_PATH] = { 0 };
     if (FAILED(SHGetDesktopFolder(&pDesktop)))
         return CLinkTarget::ShellItem;
     HRESULT hrName = pDesktop->GetDisplayNameOf(pidl, SHGDN_FORPARSING, &name);
     pDesktop->Release();
-    if (FAILED(hrName) || FAILED(StrRetToBufW(&name, pidl, szName, MAX_PATH)))
+    if (FAILED(hrName) || FAILED(StrRetToBufW(&name, pidl, szName, sizeof(szName) / sizeof(szName[0]))))
         return CLinkTarget::ShellItem;
     char szAnsi[MAX_PATH] = { 0 };
     WideCharToMultiByte(CP_ACP, 0, szName, -1, szAnsi, MAX_PATH - 1, NULL, NULL);
