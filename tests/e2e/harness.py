@@ -208,21 +208,21 @@ class WinProcess:
 
     def poll(self):
         if self.returncode is None:
-            out = probe("exitcode", self.pid).strip()
+            out = _starter.ask(("exitcode", self.pid)).strip()
             if out != "-":
                 # A probe that ended lost its handles: the process is taken as ended.
                 self.returncode = int(out) if out.isdigit() else -1
         return self.returncode
 
     def kill(self):
-        probe("kill", self.pid)
+        _starter.ask(("kill", self.pid))
 
 
 def shell_open(windows_path):
     """Opens a file as a double click in Explorer does (the probe's
     ShellExecuteEx): a shortcut starts its target with its own arguments and
     working folder. The started process, or None when the shell started none."""
-    out = probe("open", windows_path).strip()
+    out = _starter.ask(("open", windows_path)).strip()
     if not out.isdigit():
         return None
     proc = WinProcess(int(out))
@@ -267,17 +267,19 @@ class ProbeServer:
     costs a quarter of a second or more, and the tests ask hundreds of times."""
     END = b"\x04 "
 
-    def __init__(self):
+    def __init__(self, lang=None):
         self.proc = None
         self.pending = b""
+        self.lang = lang
 
     def ask(self, args, timeout=60.0):
         texts = [str(a) for a in args]
         if any("\t" in t or "\n" in t for t in texts):
             raise ValueError("a probe argument holds a tab or a line break: %r" % (texts,))
         if self.proc is None or self.proc.poll() is not None:
+            env = dict(os.environ, LC_ALL=self.lang, LANG=self.lang) if self.lang else None
             self.proc = subprocess.Popen([WINELOADER, ARGS.probe, "serve"], stdin=subprocess.PIPE,
-                                         stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+                                         stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, env=env)
             self.pending = b""
         self.proc.stdin.write("\t".join(texts).encode("utf-8") + b"\n")
         self.proc.stdin.flush()
@@ -302,6 +304,22 @@ class ProbeServer:
 
 
 _probe_server = ProbeServer()
+
+
+class _Starter:
+    """The probe that starts programs (shell_open): under another language
+    setting (--lang) one of its own in that locale, since Wine gives a process
+    the code page of the process that starts it; the probe that reads windows
+    and shortcuts keeps the run's."""
+    server = None
+
+    def ask(self, args):
+        if self.server is None:
+            self.server = ProbeServer(ARGS.lang) if ARGS.lang else _probe_server
+        return self.server.ask(args)
+
+
+_starter = _Starter()
 
 
 def probe(*args):
