@@ -1,4 +1,5 @@
 #include "CShellIcon.h"
+#include "CShellLinkItem.h"
 #include "PathUtil.h"
 
 #include <objbase.h>
@@ -22,7 +23,15 @@ HICON CShellIcon::Load(LPCSTR pszPath, BOOL bSmall)
     SHFILEINFOA info;
     ZeroMemory(&info, sizeof(info));
     UINT uFlags = SHGFI_ICON | (bSmall ? SHGFI_SMALLICON : SHGFI_LARGEICON);
-    DWORD_PTR found = SHGetFileInfoA(GetNativeViewPath(pszPath), 0, &info, sizeof(info), uFlags);
+    // A shortcut to a shell item without an icon of its own shows the item's
+    // icon, as Explorer draws it (no shortcut arrow); not every shell draws
+    // that for the shortcut file.
+    BOOL bOwnIcon = FALSE;
+    LPITEMIDLIST pidl = CShellLinkItem::ItemOf(pszPath, &bOwnIcon);
+    DWORD_PTR found = pidl && !bOwnIcon
+        ? SHGetFileInfoA(reinterpret_cast<LPCSTR>(pidl), 0, &info, sizeof(info), uFlags | SHGFI_PIDL)
+        : SHGetFileInfoA(GetNativeViewPath(pszPath), 0, &info, sizeof(info), uFlags);
+    CoTaskMemFree(pidl);
     if (SUCCEEDED(hrInit))
         CoUninitialize();
     return found ? info.hIcon : NULL;

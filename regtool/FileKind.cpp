@@ -2,6 +2,7 @@
 #include "AfxMessageBox.h"
 #include "resource.h"
 #include "CWinApp.h"
+#include "CLinkTarget.h"
 #include "CShellIcon.h"
 #include "PathUtil.h"
 
@@ -78,30 +79,16 @@ CString GetPathPart(LPCSTR pszPath, PathPart part)
     return CString();
 }
 
-// The file a shortcut starts, as the shell would start it; FALSE when the
-// shortcut cannot be read or names no file (a link to a virtual folder).
-static BOOL ReadShortcutTarget(LPCSTR pszLink, char* pszTarget)
+static BOOL IsShortcut(LPCSTR pszPath)
 {
-    WCHAR wideLink[MAX_PATH] = { 0 };
-    if (MultiByteToWideChar(CP_ACP, 0, pszLink, -1, wideLink, MAX_PATH) == 0)
-        return FALSE;
-    HRESULT hrInit = CoInitialize(NULL);
-    BOOL bRead = FALSE;
-    IShellLinkA* pLink = NULL;
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                   reinterpret_cast<void**>(&pLink)))) {
-        IPersistFile* pFile = NULL;
-        if (SUCCEEDED(pLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&pFile)))) {
-            WIN32_FIND_DATAA fd;
-            bRead = SUCCEEDED(pFile->Load(wideLink, STGM_READ)) &&
-                    pLink->GetPath(pszTarget, MAX_PATH, &fd, 0) == S_OK && pszTarget[0] != '\0';
-            pFile->Release();
-        }
-        pLink->Release();
-    }
-    if (SUCCEEDED(hrInit))
-        CoUninitialize();
-    return bRead;
+    return lstrcmpiA(GetPathPart(pszPath, PathExt), ".LNK") == 0;
+}
+
+// A shortcut to an app, Control Panel, This PC or an installer's advertised
+// program: the shell opens it, and no program file holds its icon.
+static BOOL OpensWithoutFile(CLinkTarget::Kind kind)
+{
+    return kind == CLinkTarget::ShellItem || kind == CLinkTarget::Advertised;
 }
 
 static int FindExecutableOf(LPCSTR pszPath, char* pszResult)
@@ -122,9 +109,14 @@ int FindAssociatedProgram(LPCSTR pszPath, char* pszResult)
     // The shell's associations know nothing of shortcuts (the lookup answers
     // "no association"): the program of a shortcut is the one it starts, its
     // target itself or the target's associated program.
-    char szTarget[MAX_PATH] = { 0 };
-    if (lstrcmpiA(GetPathPart(pszPath, PathExt), ".LNK") == 0 && ReadShortcutTarget(pszPath, szTarget))
-        return FindExecutableOf(szTarget, pszResult);
+    CString target;
+    if (IsShortcut(pszPath)) {
+        CLinkTarget::Kind kind = CLinkTarget::Read(pszPath, target);
+        if (kind == CLinkTarget::FilePath)
+            return FindExecutableOf(target, pszResult);
+        if (OpensWithoutFile(kind))
+            return kNoAssociationCode;
+    }
     return FindExecutableOf(pszPath, pszResult);
 }
 
@@ -210,10 +202,15 @@ BOOL SystemCanOpen(LPCSTR pszPath)
 {
     if (!FitsPathBuffer(pszPath))
         return FALSE;
-    char szTarget[MAX_PATH] = { 0 };
     CString subject(pszPath);
-    if (lstrcmpiA(GetPathPart(pszPath, PathExt), ".LNK") == 0 && ReadShortcutTarget(pszPath, szTarget))
-        subject = szTarget;
+    if (IsShortcut(pszPath)) {
+        CString target;
+        CLinkTarget::Kind kind = CLinkTarget::Read(pszPath, target);
+        if (OpensWithoutFile(kind))
+            return TRUE;
+        if (kind == CLinkTarget::FilePath)
+            subject = target;
+    }
     CString ext = GetPathPart(subject, PathExt);
     if (ext.GetLength() < 2)
         return FALSE;
@@ -263,14 +260,28 @@ static void ReportMissingTarget(LPCSTR pszTarget)
 }
 
 // FALSE, after a message naming it, when the shortcut starts a file that is
-// not there: the registration would only ever report errors. A shortcut that
-// cannot be read, or names no file (a virtual folder), is left to the shell.
+// not there, or a shell item the shell says is gone: the registration would
+// only ever report errors. A shell item is never judged by a file path it
+// does not have; a shortcut that cannot be read is left to the shell.
 static BOOL CheckShortcutTarget(LPCSTR pszLink)
 {
-    char szTarget[MAX_PATH] = { 0 };
-    if (!ReadShortcutTarget(pszLink, szTarget) || TargetExists(szTarget))
+    CString target;
+    switch (CLinkTarget::Read(pszLink, target)) {
+    case CLinkTarget::FilePath:
+        if (TargetExists(target))
+            return TRUE;
+        break;
+    case CLinkTarget::ShellItemGone:
+        if (target.IsEmpty())
+            target = pszLink;
+        break;
+    case CLinkTarget::PathTooLong:
+        AfxMessageBox(IDS_MSG_PATH_TOO_LONG, MB_OK, 0);
+        return FALSE;
+    default:
         return TRUE;
-    ReportMissingTarget(szTarget);
+    }
+    ReportMissingTarget(target);
     return FALSE;
 }
 

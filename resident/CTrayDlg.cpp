@@ -4,11 +4,13 @@
 #include "CMenu.h"
 #include "CRegistEntry.h"
 #include "CShellIcon.h"
+#include "CShellItemLaunch.h"
 #include "CWinApp.h"
 #include "PathUtil.h"
 #include "resource.h"
 
 #include <climits>
+#include <objbase.h>
 #include <windowsx.h>
 
 // The shell reads the tip of the first record form only: 64 bytes with the
@@ -399,12 +401,22 @@ int CTrayDlg::LaunchProgram()
         // Started through the path a 64-bit program would use: the user chose
         // that file, not its 32-bit twin in SysWOW64.
         // The default verb, as a double click in Explorer; "open" where the type has none.
-        HINSTANCE hResult = ShellExecuteA(m_hWnd, NULL, GetNativeViewPath(m_strProgram), m_strCmdLine,
-                                          m_strWorkDir, SW_SHOWNORMAL);
+        // A shortcut to an app or another shell item is opened by shell
+        // extensions that run on COM.
+        HRESULT hrCom = CoInitializeEx(NULL, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+        CString program = GetNativeViewPath(m_strProgram);
+        HINSTANCE hResult = ShellExecuteA(m_hWnd, NULL, program, m_strCmdLine, m_strWorkDir, SW_SHOWNORMAL);
         // The result is a code, not a handle: 0 to 32 are failures, anything
         // else (read unsigned, as the shell defines it) a success, kept within an int.
         UINT_PTR value = reinterpret_cast<UINT_PTR>(hResult);
         m_nLaunchResult = value > static_cast<UINT_PTR>(INT_MAX) ? INT_MAX : static_cast<int>(value);
+        // A shell that opens shortcuts only by their file path (Wine) finds
+        // no association for one to a shell item; its item id list opens it.
+        if (m_nLaunchResult == SE_ERR_NOASSOC)
+            m_nLaunchResult = CShellItemLaunch::OpenLinkItem(m_hWnd, program, m_strCmdLine, m_strWorkDir,
+                                                             SE_ERR_NOASSOC);
+        if (SUCCEEDED(hrCom))
+            CoUninitialize();
     }
     return ReportLaunchError(m_nLaunchResult);
 }

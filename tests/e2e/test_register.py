@@ -360,6 +360,49 @@ class RegisterTest(unittest.TestCase):
             time.sleep(1)
             self.assertEqual([], [t for _b, t in h.message_boxes()], name)
 
+    def test_shell_item_and_environment_shortcuts(self):
+        # Control Panel and This PC dragged onto the desktop, as Windows 11's apps are: only an item id list.
+        items = [os.path.join(self.apps, n) for n in ("コントロール パネル.lnk", "PC.lnk")]
+        for path, csidl in zip(items, (3, 17)):
+            self.assertEqual("", h.probe("makeitemlink", h.to_windows(path), csidl).strip())
+        env, gone = os.path.join(self.apps, "メモ帳.lnk"), os.path.join(self.apps, "消えた.lnk")
+        h.probe("makeexplink", h.to_windows(env), r"%windir%\notepad.exe")
+        h.probe("makeexplink", h.to_windows(gone), r"%windir%\tavro-gone.exe")
+        tool = ToolSession(self.folder)
+        for path in items:
+            seen = self.register(tool, path, shots=False)
+            self.assertEqual(([], 1, h.to_windows(path), "登録処理は正常に終了しました．"),
+                             (seen["boxes"] + seen["boxes_at_next"], seen["orgicon"], seen["iconpath"], seen["done"]))
+        # An installer's %windir% target is checked and shown expanded: the program it starts holds the icon.
+        seen = self.register(tool, env, shots=False)
+        self.assertEqual(([], r"c:\windows\notepad.exe"), (seen["boxes"] + seen["boxes_at_next"], seen["iconpath"].lower()))
+        tool.press(1015)
+        sheet = tool.wizard()
+        page, _ = wait_page_text(sheet, 1015)
+        h.probe("settext", page, 1016, h.to_windows(gone))
+        h.click_control(sheet.hwnd, NEXT)
+        box, text = h.wait_message_box(caption="Tavro")
+        self.assertEqual("ショートカットのリンク先が見つかりません．\nC:\\windows\\tavro-gone.exe\nプログラムを登録できません", text)
+        h.close_box(box)
+        h.click_control(sheet.hwnd, 2)   # Cancel
+        tool.quit()
+        for path in items:
+            name = os.path.basename(path)
+            watcher = h.TrayWatcher()
+            h.shell_open(h.to_windows(os.path.join(self.folder, name, name + ".lnk")))
+            pos = watcher.wait_new_icon(timeout=45.0)
+            self.assertIsNotNone(pos, name)
+            time.sleep(1)
+            self.assertEqual([], [t for _b, t in h.message_boxes()], name)
+            before = {w.hwnd for w in h.find_windows(visible=True)}
+            h.mouse_click(pos[0], pos[1], double=True)
+            opened = h.wait_until(lambda: [w for w in h.find_windows(visible=True) if w.hwnd not in before], 20)
+            h.screenshot("shell_item_launch_%d" % items.index(path))
+            self.assertTrue(opened, name)
+            self.assertEqual([], h.message_boxes(caption=h.LAUNCH_CAPTION), name)
+            for w in opened:
+                h.probe("post", w.hwnd, 0x10, 0, 0)   # WM_CLOSE
+
     def test_edit_through_the_hidden_button(self):
         program = self.add_program("編集.exe")
         newdir = os.path.join(self.apps, "新しい 作業")

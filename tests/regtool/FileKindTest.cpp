@@ -166,15 +166,21 @@ TEST_F(AssociationTest, AssociatedDocumentsGiveTheirProgram)
     }
 }
 
-// A shortcut as the shell writes one, naming target.
-bool MakeShortcut(const CString& link, const CString& target)
+// A shortcut as the shell writes one, naming target, or (nFolder given) only
+// the item id list of that special folder, as a Start menu app's shortcut.
+bool MakeShortcut(const CString& link, const CString& target, int nFolder = -1)
 {
     CoInitialize(NULL);
     IShellLinkA* pLink = NULL;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
                                 reinterpret_cast<void**>(&pLink))))
         return false;
-    pLink->SetPath(target);
+    LPITEMIDLIST pidl = NULL;
+    if (nFolder >= 0 && SUCCEEDED(SHGetSpecialFolderLocation(NULL, nFolder, &pidl)))
+        pLink->SetIDList(pidl);
+    else
+        pLink->SetPath(target);
+    CoTaskMemFree(pidl);
     IPersistFile* pFile = NULL;
     WCHAR wide[MAX_PATH] = { 0 };
     MultiByteToWideChar(CP_ACP, 0, link, -1, wide, MAX_PATH);
@@ -286,6 +292,70 @@ TEST_F(AssociationTest, ShortcutToAMissingFileIsRefusedNamingIt)
     ASSERT_EQ(1u, boxes.Count());
     EXPECT_NE(std::string::npos, Lower(boxes.LastText()).find(Lower(m_folder.Sub("gone.exe").GetString())))
         << boxes.LastText();
+}
+
+std::vector<BYTE> IconPixels(HICON hIcon);
+
+// A shortcut with its target only in its environment block (flag 0x200).
+bool WriteEnvShortcut(const TempFolder& folder, LPCSTR pszName, const std::string& target)
+{
+    std::string header(76, '\0'), block(8 + 260 + 520, '\0');
+    header.replace(0, 20, std::string("\x4C\0\0\0\x01\x14\x02\0\0\0\0\0\xC0\0\0\0\0\0\0\x46", 20));
+    header[0x15] = 0x02;
+    block.replace(0, 8, std::string("\x14\x03\0\0\x01\0\0\xA0", 8));
+    block.replace(8, target.size(), target);
+    return folder.WriteFile(pszName, header + block + std::string(4, '\0'));
+}
+
+TEST_F(AssociationTest, ShortcutTargetsAreClassifiedAsTheShellOpensThem)
+{
+    char szWindir[MAX_PATH] = { 0 };
+    ExpandEnvironmentStringsA("%windir%", szWindir, MAX_PATH);
+    ASSERT_TRUE(MakeShortcut(m_folder.Sub("コントロール.lnk"), "", CSIDL_CONTROLS));
+    ASSERT_TRUE(MakeShortcut(m_folder.Sub("PC.lnk"), "", CSIDL_DRIVES));
+    // An installer's descriptor, in the form the platform's link object takes it.
+    ASSERT_TRUE(MakeShortcut(m_folder.Sub("msi.lnk"), "::{9db1186e-40df-11d1-aa8c-00c04fb67863}:TavroComponent::"));
+    ASSERT_TRUE(WriteEnvShortcut(m_folder, "env.lnk", "%windir%\\notepad.exe"));
+    ASSERT_TRUE(WriteEnvShortcut(m_folder, "envgone.lnk", "%windir%\\tavro-gone.exe"));
+    ASSERT_TRUE(WriteEnvShortcut(m_folder, "envlong.lnk", "%windir%\\" + std::string(250, 'a') + ".exe"));
+    const struct {
+        const char* pszName;
+        int nFolder;           // the special folder a shortcut to a shell item starts
+        bool bRegistrable;
+        bool bOpenedByShell;   // no program file: code 31, the shell opens it
+        std::string message;
+    } cases[] = {
+        { "コントロール.lnk", CSIDL_CONTROLS, true, true, "" },
+        { "PC.lnk", CSIDL_DRIVES, true, true, "" },
+        { "msi.lnk", -1, true, true, "" },
+        { "env.lnk", -1, true, false, "" },
+        { "envgone.lnk", -1, false, false, "ショートカットのリンク先が見つかりません．\n" + std::string(szWindir)
+                                              + "\\tavro-gone.exe\nプログラムを登録できません" },
+        { "envlong.lnk", -1, false, false, kTooLongMessage },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pszName);
+        MessageBoxRecorder boxes;
+        EXPECT_EQ(c.bRegistrable ? TRUE : FALSE, IsRegistrable(m_folder.Sub(c.pszName)));
+        EXPECT_EQ(c.message, c.message.empty() ? std::string(boxes.Texts()) : boxes.LastText());
+        int nCode = FindAssociatedProgram(m_folder.Sub(c.pszName), m_result);
+        if (c.bOpenedByShell) {
+            EXPECT_TRUE(nCode == SE_ERR_NOASSOC && SystemCanOpen(m_folder.Sub(c.pszName))) << nCode;
+        } else if (c.bRegistrable) {
+            EXPECT_EQ(Lower(szWindir) + "\\notepad.exe", Lower(m_result));
+        }
+        if (c.nFolder >= 0) {   // the item's own icon, as Explorer draws it: no arrow, no stand-in
+            LPITEMIDLIST pidl = NULL;
+            SHFILEINFOA info = {};
+            SHGetSpecialFolderLocation(NULL, c.nFolder, &pidl);
+            SHGetFileInfoA(reinterpret_cast<LPCSTR>(pidl), 0, &info, sizeof(info), SHGFI_PIDL | SHGFI_ICON);
+            HICON hIcon = LoadFileIcon(m_folder.Sub(c.pszName), m_folder.Sub(c.pszName));
+            EXPECT_EQ(IconPixels(info.hIcon), IconPixels(hIcon));
+            DestroyIcon(hIcon);
+            DestroyIcon(info.hIcon);
+            CoTaskMemFree(pidl);
+        }
+    }
 }
 
 TEST_F(AssociationTest, DocumentInMissingFolderIsRefusedWithItsCode)

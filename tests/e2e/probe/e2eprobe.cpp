@@ -20,6 +20,8 @@
 //                                folder) as Explorer's double click does; prints the pid
 //   exitcode PID                 "-" while a process this probe opened runs, else its exit code
 //   kill PID                     ends a process this probe opened
+//   makeitemlink LINK CSIDL      a shortcut whose target is only the item id list of a special folder
+//   makeexplink LINK TARGET      a shortcut holding its target (ANSI) only in its environment block
 //   serve                        answers commands read from standard input, one a line,
 //                                arguments separated by tabs, in UTF-8; each answer ends
 //                                with the line "\x04 CODE" (CODE: what the command returns)
@@ -203,6 +205,50 @@ static int MakeLink(const std::wstring& link, const std::wstring& target, const 
     return result;
 }
 
+// Shortcuts as Windows 11 and installers make them: to a shell item without
+// a file path (an app dragged out of the Start menu), and to a target stored
+// with environment variables, of which Wine's link object keeps nothing.
+static int MakeItemLink(const std::wstring& link, int csidl)
+{
+    CoInitialize(NULL);
+    IShellLinkW* shellLink = NULL;
+    LPITEMIDLIST pidl = NULL;
+    if (FAILED(SHGetSpecialFolderLocation(NULL, csidl, &pidl)) ||
+        FAILED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                reinterpret_cast<void**>(&shellLink))))
+        return 3;
+    shellLink->SetIDList(pidl);
+    CoTaskMemFree(pidl);
+    IPersistFile* file = NULL;
+    shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+    int result = file && SUCCEEDED(file->Save(link.c_str(), TRUE)) ? 0 : 4;
+    if (file)
+        file->Release();
+    shellLink->Release();
+    return result;
+}
+
+static int MakeExpLink(const std::wstring& link, const std::wstring& target)
+{
+    // Header (shell link class, flag SLDF_HAS_EXP_SZ), the EXP_SZ_LINK block, the end block.
+    std::string header("\x4C\0\0\0\x01\x14\x02\0\0\0\0\0\xC0\0\0\0\0\0\0\x46", 20);
+    header.resize(76, '\0');
+    header[0x15] = 0x02;
+    std::string block("\x14\x03\0\0\x01\0\0\xA0", 8);
+    char ansi[MAX_PATH] = {0};
+    WideCharToMultiByte(CP_ACP, 0, target.c_str(), -1, ansi, MAX_PATH - 1, NULL, NULL);
+    block += std::string(ansi, MAX_PATH);
+    block += std::string(reinterpret_cast<const char*>(target.c_str()), target.size() * 2);
+    block.resize(8 + MAX_PATH + 2 * MAX_PATH, '\0');
+    std::string data = header + block + std::string(4, '\0');
+    HANDLE h = CreateFileW(link.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    DWORD written = 0;
+    BOOL ok = h != INVALID_HANDLE_VALUE && WriteFile(h, data.data(), static_cast<DWORD>(data.size()), &written, NULL);
+    if (h != INVALID_HANDLE_VALUE)
+        CloseHandle(h);
+    return ok && written == data.size() ? 0 : 4;
+}
+
 // Another process's current folder, from its process parameters (x64
 // layout: PEB+0x20 the parameters, +0x38 CurrentDirectory.DosPath).
 static std::string CurrentFolderOf(DWORD pid)
@@ -326,6 +372,10 @@ static int RunCommand(const Args& argv)
         return ReadLink(argv.wide.at(2));
     } else if (cmd == "makelink" && argc > 5) {
         return MakeLink(argv.wide.at(2), argv.wide.at(3), argv.wide.at(4), argv.wide.at(5));
+    } else if (cmd == "makeitemlink" && argc > 3) {
+        return MakeItemLink(argv.wide.at(2), std::atoi(argv[3]));
+    } else if (cmd == "makeexplink" && argc > 3) {
+        return MakeExpLink(argv.wide.at(2), argv.wide.at(3));
     } else if (cmd == "startup") {
         char path[MAX_PATH] = {0};
         SHGetSpecialFolderPathA(NULL, path, CSIDL_STARTUP, TRUE);
