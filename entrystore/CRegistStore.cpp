@@ -156,7 +156,21 @@ CRegistStore::Result CRegistStore::LocateStartupLink(LPCSTR pszLinkName, CString
     return Result();
 }
 
-CRegistStore::Result CRegistStore::CheckRemoval(const CString& folder, const CString& startupLinkPath)
+// The step a check's finding stands for: the messages differ.
+static CRegistStore::Step BlockingStep(const CFolderUtil& util, int code)
+{
+    if (util.FailedKind() == CFolderUtil::FailTree)
+        return CRegistStore::StepFolderRefused;
+    if (util.FailedKind() == CFolderUtil::FailFolder)
+        return code == ERROR_SHARING_VIOLATION ? CRegistStore::StepFolderInUse : CRegistStore::StepItemBlocked;
+    DWORD attributes = GetFileAttributesA(util.FailedItem());
+    BOOL bReadOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+    return code == ERROR_ACCESS_DENIED && bReadOnly ? CRegistStore::StepReadOnlyFile
+                                                    : CRegistStore::StepItemBlocked;
+}
+
+CRegistStore::Result CRegistStore::CheckRemoval(const CString& folder, const CString& startupLinkPath,
+                                                CFolderUtil::ProgressFn pfnProgress, void* pContext)
 {
     if (!startupLinkPath.IsEmpty() && FileExists(startupLinkPath)) {
         // A shortcut that cannot be read (locked) cannot be told to be this
@@ -170,23 +184,26 @@ CRegistStore::Result CRegistStore::CheckRemoval(const CString& folder, const CSt
     }
     // A removal that stopped half way would leave a registration without its
     // Startup shortcut or settings file: what would stop it is found first.
-    CFolderUtil util;
-    CString item;
-    int result = util.FindBlockingItem(folder, item);
+    CFolderUtil util(pfnProgress, pContext);
+    int result = util.CheckRemovable(folder);
     if (result == 0)
         return Result();
-    BOOL bReadOnlyFile = result == ERROR_ACCESS_DENIED && !IsFolder(item);
-    return Result(bReadOnlyFile ? StepReadOnlyFile : StepFolderInUse, result, item);
+    return Result(BlockingStep(util, result), result, util.FailedItem());
 }
 
 CRegistStore::Result CRegistStore::Remove(const CString& folder, const CString& startupLinkPath,
-                                          const CString& ownIniPath)
+                                          const CString& ownIniPath, CFolderUtil::ProgressFn pfnProgress,
+                                          void* pContext)
 {
     Result removed = RemoveOwnStartupLink(startupLinkPath, ownIniPath);
     if (!removed.Succeeded())
         return removed;
-    int result = RemoveFolderTree(folder);
-    return result != 0 ? Result(StepRemoveFolder, result, folder) : Result();
+    CFolderUtil util(pfnProgress, pContext);
+    int result = util.RemoveFolderTree(folder);
+    if (result == 0)
+        return Result();
+    return Result(util.FailedKind() == CFolderUtil::FailFile ? StepRemoveFile : StepRemoveFolder, result,
+                  util.FailedItem());
 }
 
 CRegistStore::Result CRegistStore::RemoveOwnStartupLink(const CString& linkPath, const CString& ownIniPath)

@@ -11,6 +11,7 @@
 //   <Startup folder>\F.lnk          same shortcut, when Startup is checked
 #pragma once
 
+#include "CFolderUtil.h"
 #include "CString.h"
 
 class CRegistEntry;
@@ -29,9 +30,12 @@ public:
         StepStartupLookup,     // the Startup folder's place could not be found
         StepStartupLinkLocked, // the Startup shortcut cannot be read to tell whose it is
         StepStartupLinkDelete, // this entry's Startup shortcut could not be deleted
+        StepFolderRefused,     // the entry folder as a whole cannot be removed (path: the folder)
         StepReadOnlyFile,      // a read-only file would stop the removal half way
-        StepFolderInUse,       // a folder is held open by another program
-        StepRemoveFolder       // the folder removal failed (it reported itself)
+        StepFolderInUse,       // a folder is held open without delete sharing
+        StepItemBlocked,       // any other item the removal would stop at
+        StepRemoveFile,        // the removal stopped at a file (path: the file)
+        StepRemoveFolder       // the removal stopped at a folder (path: the folder)
     };
 
     struct Result {
@@ -71,12 +75,16 @@ public:
     // The path of the Startup shortcut named pszLinkName, or "" when there
     // can be none (no Startup folder, a path that does not fit).
     static Result LocateStartupLink(LPCSTR pszLinkName, CString& linkPath);
-    // Everything that could stop a removal half way, found before any change:
-    // a Startup shortcut that cannot be read, a read-only file, a folder held open.
-    static Result CheckRemoval(const CString& folder, const CString& startupLinkPath);
+    // Everything that could stop a removal half way, found before any change
+    // (CFolderUtil::CheckRemovable): a Startup shortcut that cannot be read,
+    // then whatever in the folder the removal would stop at. pfnProgress, when
+    // given, is called once per item visited.
+    static Result CheckRemoval(const CString& folder, const CString& startupLinkPath,
+                               CFolderUtil::ProgressFn pfnProgress = NULL, void* pContext = NULL);
     // Deletes the Startup shortcut when it starts the resident for
     // ownIniPath (in whatever form), then the folder with its content.
-    static Result Remove(const CString& folder, const CString& startupLinkPath, const CString& ownIniPath);
+    static Result Remove(const CString& folder, const CString& startupLinkPath, const CString& ownIniPath,
+                         CFolderUtil::ProgressFn pfnProgress = NULL, void* pContext = NULL);
 
     // Writes the shortcuts of a registration whose folder has moved: first the
     // Startup shortcut when it names oldIniPath and that file is gone, so that

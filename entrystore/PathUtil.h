@@ -59,7 +59,7 @@ BOOL ItemExists(LPCSTR path);
 int CreateFolderTree(LPCSTR path);
 
 // Removes a folder with everything in it (CFolderUtil::RemoveFolderTree).
-// Reports its own failure in a message box. 0 on success, else the Win32 error code.
+// Shows nothing. 0 on success, else the Win32 error code.
 int RemoveFolderTree(LPCSTR path);
 
 // TRUE when the last character of the path is a backslash (not a trail byte 0x5C).

@@ -3,7 +3,6 @@
 #include "AfxMessageBox.h"
 #include "CDataExchange.h"
 #include "CRegistSheet.h"
-#include "CFolderUtil.h"
 #include "CRegistLayout.h"
 #include "CRegistStore.h"
 #include "CResidentLink.h"
@@ -25,16 +24,44 @@ static BOOL AskReplaceStartupLink(LPCSTR pszOtherIni, LPCSTR pszOwnIni)
     return AfxMessageBox(question, kReplaceQuestion, 0) == IDYES;
 }
 
-// Why a removal cannot start: a read-only file, or a folder held open.
-static int ReportRemovalBlocked(int code, const CString& item, BOOL bReadOnlyFile)
+// The text for a removal step that stopped, as the user sees it; every one
+// but the Startup folder's lookup names the code, most the item as well.
+static CString RemovalText(const CRegistStore::Result& done)
 {
     CString text;
-    if (bReadOnlyFile)
-        text.Format(IDS_MSG_READ_ONLY_NOT_REMOVABLE, item.GetString());
-    else
-        text.Format(IDS_MSG_FOLDER_IN_USE, code, item.GetString());
-    AfxMessageBox(text, MB_OK, 0);
-    return code;
+    switch (done.step) {
+    case CRegistStore::StepStartupLinkLocked:
+    case CRegistStore::StepStartupLinkDelete:
+        text.Format(IDS_MSG_STARTUP_LINK_NOT_DELETED, done.code);
+        break;
+    case CRegistStore::StepReadOnlyFile:
+        text.Format(IDS_MSG_READ_ONLY_NOT_REMOVABLE, done.path.GetString());
+        break;
+    case CRegistStore::StepFolderInUse:
+        text.Format(IDS_MSG_FOLDER_IN_USE, done.code, done.path.GetString());
+        break;
+    case CRegistStore::StepItemBlocked:
+        text.Format(IDS_MSG_ITEM_NOT_REMOVABLE, done.code, done.path.GetString());
+        break;
+    case CRegistStore::StepRemoveFile:
+        text.Format(IDS_MSG_FILE_NOT_DELETED, done.code);
+        break;
+    default:   // the folder refused as a whole, or stopped at a folder
+        text.Format(IDS_MSG_FOLDER_NOT_DELETED, done.code);
+        break;
+    }
+    return text;
+}
+
+// Keeps the wizard painting through a long removal: one message per item.
+// A Next, Back or Cancel that arrives meanwhile finds the page working.
+static void PumpOneMessage(void*)
+{
+    MSG msg;
+    if (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
 }
 
 static void AppendName(CString& path, LPCSTR pszName)
@@ -284,45 +311,25 @@ int CEntryPage::RemoveEntry()
     }
     // Every check that can refuse runs before the first change, so that a
     // refusal leaves the Startup shortcut and the folder as they were.
-    CFolderUtil util;
-    int result = util.CheckRemovable(folder);
-    if (result != 0)
-        return result;   // reported
     CString linkPath;
-    result = FindStartupLink(linkPath);
+    int result = FindStartupLink(linkPath);
     if (result != 0)
         return result;
-    result = ReportRemovalResult(CRegistStore::CheckRemoval(folder, linkPath));
+    result = ReportRemovalResult(CRegistStore::CheckRemoval(folder, linkPath, PumpOneMessage, NULL));
     if (result != 0)
         return result;
     if (!ConfirmForeignFolder(folder))
         return ResultRefused;
-    return ReportRemovalResult(CRegistStore::Remove(folder, linkPath, m_pSheet->m_entry.m_strIniPath));
-}
-
-static int ReportStartupLinkError(int code)
-{
-    CString text;
-    text.Format(IDS_MSG_STARTUP_LINK_NOT_DELETED, code);
-    AfxMessageBox(text, MB_OK, 0);
-    return code != 0 ? code : CEntryPage::ResultRefused;
+    return ReportRemovalResult(
+        CRegistStore::Remove(folder, linkPath, m_pSheet->m_entry.m_strIniPath, PumpOneMessage, NULL));
 }
 
 int CEntryPage::ReportRemovalResult(const CRegistStore::Result& done)
 {
-    switch (done.step) {
-    case CRegistStore::StepDone:
+    if (done.Succeeded())
         return 0;
-    case CRegistStore::StepStartupLinkLocked:
-    case CRegistStore::StepStartupLinkDelete:
-        return ReportStartupLinkError(done.code);
-    case CRegistStore::StepReadOnlyFile:
-    case CRegistStore::StepFolderInUse:
-        return ReportRemovalBlocked(done.code, done.path, done.step == CRegistStore::StepReadOnlyFile);
-    default:
-        // The folder removal has reported its own failure.
-        return done.code != 0 ? done.code : ResultRefused;
-    }
+    AfxMessageBox(RemovalText(done), MB_OK, 0);
+    return done.code != 0 ? done.code : ResultRefused;
 }
 
 BOOL CEntryPage::ConfirmForeignFolder(const CString& folder)

@@ -16,6 +16,9 @@
 //   iconic HWND                  "1" when the window is minimised
 //   taborder HWND                ids of the dialog's tab stops, in tab order
 //   cwd PID                      the current folder of a 64-bit process
+//   hold PATH                    keeps PATH open until "release": a folder as an Explorer
+//                                window holds it, a file without delete sharing; "1" when held
+//   release                      closes everything "hold" opened
 //   serve                        answers commands read from standard input, one a line,
 //                                arguments separated by tabs, in UTF-8; each answer ends
 //                                with the line "\x04 CODE" (CODE: what the command returns)
@@ -223,12 +226,52 @@ static std::string CurrentFolderOf(DWORD pid)
     return utf8;
 }
 
+// ---- hold / release -----------------------------------------------------
+// Other programs' handles on a registration's files, as a removal meets them:
+// an Explorer window lists and watches its folder, sharing everything; an
+// editor may keep a file open without letting it be deleted.
+static std::vector<HANDLE> g_held;
+static std::vector<HANDLE> g_watched;
+
+static int HoldCommand(const Args& argv, const std::string& cmd)
+{
+    if (cmd == "release") {
+        for (HANDLE h : g_watched)
+            FindCloseChangeNotification(h);
+        for (HANDLE h : g_held)
+            CloseHandle(h);
+        g_watched.clear();
+        g_held.clear();
+        return 0;
+    }
+    const std::wstring& path = argv.wide[2];
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    BOOL folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    HANDLE h = folder ? CreateFileW(path.c_str(), FILE_LIST_DIRECTORY,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS, NULL)
+                      : CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                                    OPEN_EXISTING, 0, NULL);
+    std::printf("%d\n", h != INVALID_HANDLE_VALUE ? 1 : 0);
+    if (h == INVALID_HANDLE_VALUE)
+        return 1;
+    g_held.push_back(h);
+    HANDLE hWatch = folder ? FindFirstChangeNotificationW(path.c_str(), TRUE, FILE_NOTIFY_CHANGE_FILE_NAME |
+                                                                             FILE_NOTIFY_CHANGE_DIR_NAME)
+                           : INVALID_HANDLE_VALUE;
+    if (hWatch != INVALID_HANDLE_VALUE)
+        g_watched.push_back(hWatch);
+    return folder && hWatch == INVALID_HANDLE_VALUE ? 1 : 0;
+}
+
 static int RunCommand(const Args& argv)
 {
     size_t argc = argv.size();
     if (argc < 2)
         return 1;
     std::string cmd = argv[1];
+    if ((cmd == "hold" && argc > 2) || cmd == "release")
+        return HoldCommand(argv, cmd);
     if (cmd == "windows") {
         EnumWindows(PrintTopLevel, 0);
     } else if (cmd == "children" && argc > 2) {
