@@ -47,8 +47,10 @@ BOOL RunsUnderWow64();
 
 // TRUE when both paths name one file or folder. Paths in other forms (an 8.3
 // short name, a subst drive, a mapped drive and its UNC form, another letter
-// case) name the same file: where both exist they are compared by identity
-// (volume serial number and file index), otherwise by text without regard to case.
+// case) name the same file: where both exist they are compared by identity,
+// both held open meanwhile (the 128-bit file id where the volume gives one,
+// else volume serial number and file index), otherwise by text without
+// regard to case.
 BOOL IsSameFile(LPCSTR pathA, LPCSTR pathB);
 
 // TRUE when something (file or folder) exists at the path.
