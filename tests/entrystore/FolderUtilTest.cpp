@@ -188,23 +188,17 @@ TEST(CRegistStore, ResultsNameTheStepTheCodeAndThePath)
     ASSERT_TRUE(folder.MakeFolder("e\\tavro.ini"));
     CRegistEntry entry;
     entry.m_strProgram = "C:\\x\\e";
-    CRegistStore::CommitPaths paths;
-    paths.bCopy = FALSE;
-    paths.linkName = "e.lnk";
-    paths.entryFolder = folder.Sub("taken");
-    paths.iniPath = folder.Sub("taken\\tavro.ini");
-    CRegistStore::Result done = CRegistStore::Commit(entry, paths, TRUE);
+    CRegistLayout taken(folder.Path() + "\\", "taken");
+    CRegistStore::Result done = CRegistStore::Commit(entry, taken, TRUE);
     EXPECT_EQ(CRegistStore::StepEntryFolder, done.step);
     EXPECT_EQ(ERROR_ALREADY_EXISTS, done.code);
     EXPECT_STREQ(folder.Sub("taken"), done.path);
 
-    paths.entryFolder = folder.Sub("e");
-    paths.iniPath = folder.Sub("e\\tavro.ini");
-    paths.linkPath = folder.Sub("e\\e.lnk");
-    done = CRegistStore::Commit(entry, paths, TRUE);
+    CRegistLayout layout(folder.Path() + "\\", "e");
+    done = CRegistStore::Commit(entry, layout, TRUE);
     EXPECT_EQ(CRegistStore::StepSettings, done.step);
-    EXPECT_STREQ(paths.iniPath, done.path);
-    EXPECT_FALSE(PathExists(paths.linkPath));
+    EXPECT_STREQ(folder.Sub("e\\tavro.ini"), done.path);
+    EXPECT_FALSE(PathExists(folder.Sub("e\\e.lnk")));
 
     ASSERT_TRUE(folder.WriteFile("e\\ro.txt", "x"));
     ASSERT_TRUE(SetFileAttributesA(folder.Sub("e\\ro.txt"), FILE_ATTRIBUTE_READONLY));

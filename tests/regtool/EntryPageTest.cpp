@@ -403,8 +403,9 @@ TEST_F(EntryPageTest, StartupShortcutThatCannotBeMadeGivesTwoAndKeepsThePage)
 
     EXPECT_EQ(CEntryPage::ResultStartupFailed, sheet.m_pEntryPage->CommitEntry());
     EXPECT_EQ(2u, boxes.Count());
-    EXPECT_EQ(CEntryPage::ResultStartupFailed,
-              sheet.m_pEntryPage->CreateStartupLink("tvbCalc.exe.lnk", ToolDir() + "tvbCalc.exe", "x"));
+    CRegistLayout layout(ToolDir(), "tvbCalc.exe");
+    CResidentLink::LocateStartupFolder(layout);
+    EXPECT_EQ(CEntryPage::ResultStartupFailed, sheet.m_pEntryPage->CreateStartupLink(layout));
 }
 
 TEST_F(EntryPageTest, CommitsThatWouldWriteNothingUsableAreRefusedUntouched)
@@ -809,8 +810,9 @@ TEST_F(EntryPageTest, CopyOfTheToolFolderIsNotAMove)
     char shortIni[MAX_PATH] = {0};
     ASSERT_NE(0u, GetShortPathNameA(ini, shortIni, MAX_PATH));
     ASSERT_NE(std::string(ini), std::string(shortIni));
-    ASSERT_EQ(0, CResidentLink::Write(StartupLink("tvbCalc.exe"), Entry(m_program, "Calc"),
-                                      original + "\\tvbCalc.exe", shortIni));
+    CRegistLayout shortLayout;
+    ASSERT_TRUE(CRegistLayout::FromSettingsPath(shortIni, shortLayout));
+    ASSERT_EQ(0, CResidentLink::Write(StartupLink("tvbCalc.exe"), Entry(m_program, "Calc"), shortLayout));
     CRegistSheet sheet(RegistDelete, NULL);
     WizardDriver wizard(&sheet);
     ShowRemoval(wizard, 0);
