@@ -9,6 +9,9 @@
 //   post HWND MSG WPARAM LPARAM  PostMessage with numbers
 //   readlink PATH                the properties of a shortcut
 //   startup                      the Startup folder of the user
+//   hold PATH                    keeps PATH open until "release": a folder as an Explorer
+//                                window holds it, a file without delete sharing; "1" when held
+//   release                      closes everything "hold" opened
 //   taskbarcreated               broadcasts "TaskbarCreated" as a restarted shell does
 //   alive PID                    "1" when the process runs, else "0"
 //   menu                         items of the open popup menu: id | text
@@ -16,9 +19,6 @@
 //   iconic HWND                  "1" when the window is minimised
 //   taborder HWND                ids of the dialog's tab stops, in tab order
 //   cwd PID                      the current folder of a 64-bit process
-//   hold PATH                    keeps PATH open until "release": a folder as an Explorer
-//                                window holds it, a file without delete sharing; "1" when held
-//   release                      closes everything "hold" opened
 //   serve                        answers commands read from standard input, one a line,
 //                                arguments separated by tabs, in UTF-8; each answer ends
 //                                with the line "\x04 CODE" (CODE: what the command returns)
@@ -201,31 +201,6 @@ static int MakeLink(const std::wstring& link, const std::wstring& target, const 
     return result;
 }
 
-// Another process's current folder, from its process parameters (x64
-// layout: PEB+0x20 the parameters, +0x38 CurrentDirectory.DosPath).
-static std::string CurrentFolderOf(DWORD pid)
-{
-    struct BasicInfo { LONG_PTR exitStatus; BYTE* peb; ULONG_PTR rest[4]; } info = {};
-    typedef LONG (WINAPI* QueryFn)(HANDLE, int, void*, ULONG, ULONG*);
-    QueryFn query = reinterpret_cast<QueryFn>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
-    HANDLE h = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
-    BYTE* params = NULL;
-    struct { USHORT length, maximum; ULONG pad; wchar_t* buffer; } dosPath = {};
-    wchar_t path[MAX_PATH] = {0};
-    bool ok = h && query && query(h, 0, &info, sizeof(info), NULL) >= 0 &&
-              ReadProcessMemory(h, info.peb + 0x20, &params, sizeof(params), NULL) &&
-              ReadProcessMemory(h, params + 0x38, &dosPath, sizeof(dosPath), NULL) &&
-              dosPath.length < sizeof(path) &&
-              ReadProcessMemory(h, dosPath.buffer, path, dosPath.length, NULL);
-    if (h)
-        CloseHandle(h);
-    char utf8[4 * MAX_PATH] = {0};
-    if (ok)
-        WideCharToMultiByte(CP_UTF8, 0, path, -1, utf8, sizeof(utf8), NULL, NULL);
-    return utf8;
-}
-
 // ---- hold / release -----------------------------------------------------
 // Other programs' handles on a registration's files, as a removal meets them:
 // an Explorer window lists and watches its folder, sharing everything; an
@@ -262,6 +237,31 @@ static int HoldCommand(const Args& argv, const std::string& cmd)
     if (hWatch != INVALID_HANDLE_VALUE)
         g_watched.push_back(hWatch);
     return folder && hWatch == INVALID_HANDLE_VALUE ? 1 : 0;
+}
+
+// Another process's current folder, from its process parameters (x64
+// layout: PEB+0x20 the parameters, +0x38 CurrentDirectory.DosPath).
+static std::string CurrentFolderOf(DWORD pid)
+{
+    struct BasicInfo { LONG_PTR exitStatus; BYTE* peb; ULONG_PTR rest[4]; } info = {};
+    typedef LONG (WINAPI* QueryFn)(HANDLE, int, void*, ULONG, ULONG*);
+    QueryFn query = reinterpret_cast<QueryFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
+    HANDLE h = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+    BYTE* params = NULL;
+    struct { USHORT length, maximum; ULONG pad; wchar_t* buffer; } dosPath = {};
+    wchar_t path[MAX_PATH] = {0};
+    bool ok = h && query && query(h, 0, &info, sizeof(info), NULL) >= 0 &&
+              ReadProcessMemory(h, info.peb + 0x20, &params, sizeof(params), NULL) &&
+              ReadProcessMemory(h, params + 0x38, &dosPath, sizeof(dosPath), NULL) &&
+              dosPath.length < sizeof(path) &&
+              ReadProcessMemory(h, dosPath.buffer, path, dosPath.length, NULL);
+    if (h)
+        CloseHandle(h);
+    char utf8[4 * MAX_PATH] = {0};
+    if (ok)
+        WideCharToMultiByte(CP_UTF8, 0, path, -1, utf8, sizeof(utf8), NULL, NULL);
+    return utf8;
 }
 
 static int RunCommand(const Args& argv)
