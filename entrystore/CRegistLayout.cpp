@@ -1,5 +1,6 @@
 #include "CRegistLayout.h"
 #include "CRegistEntry.h"
+#include "CTrayIconId.h"
 #include "PathUtil.h"
 
 const char CRegistLayout::kSettingsName[] = "tavro.ini";
@@ -83,6 +84,11 @@ CString CRegistLayout::ResidentPath() const
 CString CRegistLayout::Arguments() const
 {
     return ArgumentsFor(SettingsPath());
+}
+
+UINT CRegistLayout::TrayIconId() const
+{
+    return CTrayIconId::ForSettingsFile(SettingsPath());
 }
 
 BOOL CRegistLayout::Fits() const

@@ -48,6 +48,9 @@ public:
     // "/INI=" and the settings path, unquoted: the resident takes everything
     // after the switch as the path, so quotes would become part of it.
     CString Arguments() const;
+    // The id of the registration's tray icon (CTrayIconId), the same the
+    // resident gives it from its settings file.
+    UINT TrayIconId() const;
     // TRUE when the tool's folder is known, the name is not empty and every
     // path above stays below 260 bytes.
     BOOL Fits() const;
