@@ -1,7 +1,5 @@
 #include "CFolderUtil.h"
 
-#include "AfxMessageBox.h"
-#include "EntryStoreRes.h"
 #include "PathUtil.h"
 
 #include <cstring>
@@ -37,6 +35,16 @@ static HANDLE FindFirstIn(LPCSTR folder, WIN32_FIND_DATAA& data)
     CString pattern;
     ZeroMemory(&data, sizeof(data));
     return MakePattern(folder, pattern) ? FindFirstFileA(pattern, &data) : INVALID_HANDLE_VALUE;
+}
+
+CFolderUtil::CFolderUtil()
+    : m_pfnProgress(NULL), m_pProgressContext(NULL), m_failedKind(FailNone)
+{
+}
+
+CFolderUtil::CFolderUtil(ProgressFn pfnProgress, void* pContext)
+    : m_pfnProgress(pfnProgress), m_pProgressContext(pContext), m_failedKind(FailNone)
+{
 }
 
 int CFolderUtil::EnumSubFolders(CStringArray& names, LPCSTR folder)
@@ -97,35 +105,24 @@ int CFolderUtil::CreateOneFolder(LPCSTR path)
 
 // ---- Removal -------------------------------------------------------------
 
-static int ReportFileError(int code)
+int CFolderUtil::Fail(FailureKind kind, int code, const CString& item)
 {
-    CString text;
-    text.Format(IDS_MSG_FILE_NOT_DELETED, code);
-    AfxMessageBox(text, MB_OK, 0);
-    return code;
-}
-
-static int ReportFolderError(int code)
-{
-    CString text;
-    text.Format(IDS_MSG_FOLDER_NOT_DELETED, code);
-    AfxMessageBox(text, MB_OK, 0);
-    return code;
-}
-
-static int ReportItemError(BOOL isFolder, int code)
-{
-    return isFolder ? ReportFolderError(code) : ReportFileError(code);
-}
-
-// Keeps the windows painting during a long removal: one message per item.
-static void PumpOneMessage()
-{
-    MSG msg;
-    if (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+    if (code != 0) {
+        m_failedKind = kind;
+        m_failedItem = item;
     }
+    return code;
+}
+
+void CFolderUtil::Progress()
+{
+    if (m_pfnProgress)
+        m_pfnProgress(m_pProgressContext);
+}
+
+static CFolderUtil::FailureKind KindOf(BOOL isFolder)
+{
+    return isFolder ? CFolderUtil::FailFolder : CFolderUtil::FailFile;
 }
 
 static BOOL IsSeparator(char ch)
@@ -282,6 +279,27 @@ static int MarkForDeletion(HANDLE hItem)
     return LastErrorOr(ERROR_ACCESS_DENIED);
 }
 
+// Opens a file for deletion, as itself, and makes sure it is what was found
+// to lie in the folder: 0 with the handle, 1921 when it resolves elsewhere,
+// or the error of the open (32 while another handle refuses delete sharing).
+static int OpenCheckedFile(LPCSTR path, const CString& expectedFinal, HANDLE& hItem)
+{
+    hItem = OpenItem(path, DELETE | FILE_READ_ATTRIBUTES);
+    if (hItem == INVALID_HANDLE_VALUE)
+        return LastErrorOr(ERROR_INVALID_FUNCTION);
+    if (!FinalPathFunction())
+        return 0;
+    CString itemFinal;
+    int error = GetFinalPathOf(hItem, itemFinal);
+    if (error == 0 && lstrcmpiA(itemFinal, expectedFinal) != 0)
+        error = ERROR_CANT_RESOLVE_FILENAME;
+    if (error != 0) {
+        CloseHandle(hItem);
+        hItem = INVALID_HANDLE_VALUE;
+    }
+    return error;
+}
+
 // Deletes a file through the very handle its location was checked on, so
 // that what is deleted is what was found to lie in the folder (and the file
 // is opened once, not twice). 0, 1921 when it resolves elsewhere, or the
@@ -290,17 +308,37 @@ static int DeleteCheckedFile(LPCSTR path, const CString& expectedFinal)
 {
     if (!FinalPathFunction() || !SetFileInfoFunction())
         return DeleteFileA(path) ? 0 : LastErrorOr(ERROR_ACCESS_DENIED);
-    HANDLE hItem = OpenItem(path, DELETE | FILE_READ_ATTRIBUTES);
-    if (hItem == INVALID_HANDLE_VALUE)
-        return LastErrorOr(ERROR_INVALID_FUNCTION);
-    CString itemFinal;
-    int error = GetFinalPathOf(hItem, itemFinal);
-    if (error == 0 && lstrcmpiA(itemFinal, expectedFinal) != 0)
-        error = ERROR_CANT_RESOLVE_FILENAME;
-    if (error == 0)
-        error = MarkForDeletion(hItem);
+    HANDLE hItem = INVALID_HANDLE_VALUE;
+    int error = OpenCheckedFile(path, expectedFinal, hItem);
+    if (error != 0)
+        return error;
+    error = MarkForDeletion(hItem);
     CloseHandle(hItem);
     return error;
+}
+
+// Whether DeleteCheckedFile would get the file: opened the same way, then
+// let go.
+static int CheckFileDeletable(LPCSTR path, const CString& expectedFinal)
+{
+    HANDLE hItem = INVALID_HANDLE_VALUE;
+    int error = OpenCheckedFile(path, expectedFinal, hItem);
+    if (error == 0)
+        CloseHandle(hItem);
+    return error;
+}
+
+// Whether a folder can be opened for deletion beside the handles others
+// hold. Sharing everything, the open fails (32) only where a handle refuses
+// delete sharing: a process's current folder on Windows, a program that
+// opened it without. An Explorer window, an indexer or a scanner share it.
+static int CheckFolderDeletable(LPCSTR folder)
+{
+    HANDLE hFolder = OpenItem(folder, DELETE | FILE_READ_ATTRIBUTES);
+    if (hFolder == INVALID_HANDLE_VALUE)
+        return LastErrorOr(ERROR_SHARING_VIOLATION);
+    CloseHandle(hFolder);
+    return 0;
 }
 
 // 0 when the item at itemPath is the entry name of the folder whose final
@@ -355,22 +393,75 @@ static int InspectRoot(const CString& folder, TreeRoot& root)
     return CheckLiesInside(bare, parentFinal, data.cFileName, root.finalPath);
 }
 
-// Every check that can refuse the removal of the folder as a whole, each
-// failure reported in the folder message.
-static int InspectTree(const CString& folder, TreeRoot& root)
+// Every check that can refuse the removal of the folder as a whole.
+int CFolderUtil::InspectTree(const CString& folder, TreeRoot& root)
 {
+    m_failedKind = FailNone;
+    m_failedItem.Empty();
     if (folder.GetLength() >= MAX_PATH)
-        return ReportFolderError(ERROR_FILENAME_EXCED_RANGE);
+        return Fail(FailTree, ERROR_FILENAME_EXCED_RANGE, folder);
     if (!IsTreePath(folder))
-        return ReportFolderError(ERROR_INVALID_NAME);
-    int error = InspectRoot(folder, root);
-    return error != 0 ? ReportFolderError(error) : 0;
+        return Fail(FailTree, ERROR_INVALID_NAME, folder);
+    return Fail(FailTree, InspectRoot(folder, root), folder);
 }
 
 int CFolderUtil::CheckRemovable(LPCSTR path)
 {
+    CString folder(path);
     TreeRoot root;
-    return InspectTree(CString(path), root);
+    int error = InspectTree(folder, root);
+    if (error != 0)
+        return error;
+    CString bare = EndsWithBackslash(folder) ? folder.Left(folder.GetLength() - 1) : folder;
+    // A missing folder is what its removal would stop at; one the search
+    // does not list, and a link, are removed as themselves.
+    if (!root.exists && GetFileAttributesA(bare) == INVALID_FILE_ATTRIBUTES)
+        return Fail(FailTree, LastErrorOr(ERROR_FILE_NOT_FOUND), bare);
+    if (!root.exists || root.isLink)
+        return Fail(FailFolder, CheckFolderDeletable(bare), bare);
+    return CheckFolderLevel(bare, root.finalPath);
+}
+
+int CFolderUtil::CheckFolderLevel(const CString& folder, const CString& finalPath)
+{
+    int result = 0;
+    WIN32_FIND_DATAA data;
+    HANDLE hFind = FindFirstIn(folder, data);
+    if (hFind != INVALID_HANDLE_VALUE) {
+        do {
+            Progress();
+            result = CheckItem(folder, finalPath, data);
+        } while (result == 0 && FindNextFileA(hFind, &data));
+        FindClose(hFind);
+    }
+    // The folder itself last, once the listing has let it go.
+    return result != 0 ? result : Fail(FailFolder, CheckFolderDeletable(folder), folder);
+}
+
+int CFolderUtil::CheckItem(const CString& folder, const CString& finalPath, const WIN32_FIND_DATAA& data)
+{
+    CString name(data.cFileName);
+    if (IsDotEntry(name))
+        return 0;
+    CString item = JoinPath(folder, name);
+    // The removal leaves such a name alone, and its folder then stays.
+    if (!IsPlainName(name))
+        return Fail(FailFolder, ERROR_DIR_NOT_EMPTY, item);
+    BOOL isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (item.GetLength() >= MAX_PATH)
+        return Fail(KindOf(isFolder), ERROR_FILENAME_EXCED_RANGE, item);
+    if (!isFolder) {
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY)
+            return Fail(FailFile, ERROR_ACCESS_DENIED, item);
+        return Fail(FailFile, CheckFileDeletable(item, JoinPath(finalPath, name)), item);
+    }
+    CString itemFinal;
+    int error = CheckLiesInside(item, finalPath, name, itemFinal);
+    if (error != 0)
+        return Fail(FailFolder, error, item);
+    if (IsLink(data))
+        return Fail(FailFolder, CheckFolderDeletable(item), item);
+    return CheckFolderLevel(item, itemFinal);
 }
 
 int CFolderUtil::DeleteFileItself(LPCSTR path)
@@ -396,57 +487,13 @@ BOOL CFolderUtil::IsLink(const WIN32_FIND_DATAA& data)
     return tag == 0 || IsReparseTagNameSurrogate(tag);
 }
 
-// 0 when no other handle is open on the folder: opened for deletion without
-// sharing, the open fails (32) while any process holds it, its current
-// folder included, which would make the folder's own removal fail last.
-static int CheckFolderNotHeld(LPCSTR folder)
-{
-    HANDLE hFolder = CreateFileA(folder, DELETE, 0, NULL, OPEN_EXISTING,
-                                 FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, NULL);
-    if (hFolder == INVALID_HANDLE_VALUE)
-        return LastErrorOr(ERROR_SHARING_VIOLATION);
-    CloseHandle(hFolder);
-    return 0;
-}
-
-int CFolderUtil::FindBlockingItem(LPCSTR path, CString& item)
-{
-    CString folder(path);
-    if (EndsWithBackslash(folder))
-        folder = folder.Left(folder.GetLength() - 1);
-    item = folder;
-    // Checked before the listing opens a handle of its own on the folder.
-    int result = CheckFolderNotHeld(folder);
-    if (result != 0)
-        return result;
-    WIN32_FIND_DATAA data;
-    HANDLE hFind = FindFirstIn(folder, data);
-    if (hFind == INVALID_HANDLE_VALUE)
-        return 0;
-    do {
-        CString name(data.cFileName);
-        if (IsDotEntry(name) || !IsPlainName(name))
-            continue;
-        CString child = JoinPath(folder, name);
-        BOOL isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        if (!isFolder && (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) {
-            item = child;
-            result = ERROR_ACCESS_DENIED;
-        } else if (isFolder && !IsLink(data) && child.GetLength() < MAX_PATH) {
-            result = FindBlockingItem(child, item);
-        }
-    } while (result == 0 && FindNextFileA(hFind, &data));
-    FindClose(hFind);
-    return result;
-}
-
 int CFolderUtil::RemoveFolderTree(LPCSTR path)
 {
     CString folder(path);
     TreeRoot root;
     int error = InspectTree(folder, root);
     if (error != 0)
-        return error;   // reported
+        return error;
     // A link is removed as a link: its target's content is not ours.
     if (root.exists && !root.isLink)
         return RemoveFolderLevel(folder, root.finalPath);
@@ -460,13 +507,13 @@ int CFolderUtil::RemoveFolderLevel(const CString& folder, const CString& finalPa
     HANDLE hFind = FindFirstIn(folder, data);
     if (hFind != INVALID_HANDLE_VALUE) {
         do {
-            PumpOneMessage();
+            Progress();
             result = RemoveItem(folder, finalPath, data);
         } while (result == 0 && FindNextFileA(hFind, &data));
         FindClose(hFind);
     }
     if (result != 0)
-        return result;   // reported where it happened
+        return result;   // recorded where it happened
     return RemoveFolderItself(folder);
 }
 
@@ -480,20 +527,19 @@ int CFolderUtil::RemoveItem(const CString& folder, const CString& finalPath,
     BOOL isLink = IsLink(data);
     CString item = JoinPath(folder, name);
     if (item.GetLength() >= MAX_PATH)
-        return ReportItemError(isFolder, ERROR_FILENAME_EXCED_RANGE);
+        return Fail(KindOf(isFolder), ERROR_FILENAME_EXCED_RANGE, item);
     if (!isFolder) {
         // Attributes stay as they are: a read-only file ends the removal.
-        int error = DeleteCheckedFile(item, JoinPath(finalPath, name));
-        return error != 0 ? ReportFileError(error) : 0;
+        return Fail(FailFile, DeleteCheckedFile(item, JoinPath(finalPath, name)), item);
     }
     CString itemFinal;
     int error = CheckLiesInside(item, finalPath, name, itemFinal);
     if (error != 0)
-        return ReportFolderError(error);
+        return Fail(FailFolder, error, item);
     if (!isLink)
         return RemoveFolderLevel(item, itemFinal);
     if (!RemoveDirectoryA(item))
-        return ReportFolderError(static_cast<int>(GetLastError()));
+        return Fail(FailFolder, static_cast<int>(GetLastError()), item);
     return 0;
 }
 
@@ -501,6 +547,6 @@ int CFolderUtil::RemoveFolderItself(const CString& folder)
 {
     // A drive root (3 bytes or less) is never removed.
     if (folder.GetLength() > 3 && !RemoveDirectoryA(folder))
-        return ReportFolderError(static_cast<int>(GetLastError()));
+        return Fail(FailFolder, static_cast<int>(GetLastError()), folder);
     return 0;
 }

@@ -5,12 +5,6 @@
 #include "CResidentLink.h"
 #include "PathUtil.h"
 
-static void AppendName(CString& path, LPCSTR pszName)
-{
-    AppendBackslash(path);
-    path += pszName;
-}
-
 static BOOL IsTooLong(const CString& path)
 {
     return path.GetLength() >= MAX_PATH;
@@ -28,22 +22,6 @@ static void ClearReadOnly(LPCSTR path)
     if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
         (attributes & FILE_ATTRIBUTE_READONLY))
         SetFileAttributesA(path, attributes & ~FILE_ATTRIBUTE_READONLY);
-}
-
-// Splits a path at its last backslash, found character by character so that
-// a trail byte of value 0x5C is never taken for one. FALSE without a backslash.
-static BOOL SplitAtLastBackslash(const CString& path, CString& head, CString& tail)
-{
-    int last = -1;
-    for (int i = 0; i < path.GetLength(); i += path.CharLengthAt(i)) {
-        if (path.CharLengthAt(i) == 1 && path.GetAt(i) == '\\')
-            last = i;
-    }
-    if (last < 0)
-        return FALSE;
-    head = path.Left(last);
-    tail = path.Mid(last + 1);
-    return TRUE;
 }
 
 // A folder name that names exactly one subfolder: no separators, drive
@@ -72,91 +50,99 @@ static BOOL IsPlainFolderName(const CString& name)
     return TRUE;
 }
 
-CRegistStore::Result CRegistStore::Commit(CRegistEntry& entry, const CommitPaths& paths, BOOL bStartup)
+CRegistStore::Result CRegistStore::Commit(CRegistEntry& entry, const CRegistLayout& layout, BOOL bStartup)
 {
     // An existing file of the folder's name counts as created for the
     // folder operations; it is no folder to write into all the same.
-    int result = CreateFolderTree(paths.entryFolder);
-    if (result == 0 && !IsFolder(paths.entryFolder))
+    CString entryFolder = layout.EntryFolder();
+    int result = CreateFolderTree(entryFolder);
+    if (result == 0 && !IsFolder(entryFolder))
         result = ERROR_ALREADY_EXISTS;
     if (result != 0)
-        return Result(StepEntryFolder, result, paths.entryFolder);
+        return Result(StepEntryFolder, result, entryFolder);
     // In edit mode this replaces the path the entry was listed under.
-    entry.m_strIniPath = paths.iniPath;
+    entry.m_strIniPath = layout.SettingsPath();
     if (!SaveEntry(&entry))
-        return Result(StepSettings, static_cast<int>(GetLastError()), paths.iniPath);
+        return Result(StepSettings, static_cast<int>(GetLastError()), entry.m_strIniPath);
     // Nothing starts the copy, so its result is not examined. A copy that
     // came read-only (from a tool folder copied off read-only media) could
     // be neither overwritten by the next commit nor deleted with the entry.
-    if (paths.bCopy) {
-        ClearReadOnly(paths.copyTarget);
-        CopyFileA(paths.copySource, paths.copyTarget, FALSE);
-        ClearReadOnly(paths.copyTarget);
+    CString copyTarget = layout.CopyTarget();
+    if (FileExists(layout.CopySource()) && !IsTooLong(copyTarget)) {
+        ClearReadOnly(copyTarget);
+        CopyFileA(layout.CopySource(), copyTarget, FALSE);
+        ClearReadOnly(copyTarget);
     }
-    result = CResidentLink::Write(paths.linkPath, entry, paths.entryFolder, paths.iniPath);
+    CString linkPath = layout.EntryLinkPath();
+    result = CResidentLink::Write(linkPath, entry, layout);
     if (result != 0)
-        return Result(StepEntryLink, result, paths.linkPath);
+        return Result(StepEntryLink, result, linkPath);
     if (bStartup)
-        return WriteStartupLink(entry, paths.linkName, paths.entryFolder, paths.iniPath);
+        return WriteStartupLink(entry, layout);
     return Result();
 }
 
-CRegistStore::Result CRegistStore::WriteStartupLink(const CRegistEntry& entry, LPCSTR pszLinkName,
-                                                    LPCSTR pszEntryFolder, LPCSTR pszIniPath)
+CRegistStore::Result CRegistStore::WriteStartupLink(const CRegistEntry& entry, const CRegistLayout& layout)
 {
     // A Startup folder that the user (or a cleaner) removed is made anew; one
     // that cannot be made costs the registration its Startup shortcut only.
-    CString linkPath;
-    int result = CResidentLink::LocateStartupFolder(linkPath);
-    if (result == 0 && !IsFolder(linkPath)) {
-        result = CreateFolderTree(linkPath);
-        if (result == 0 && !IsFolder(linkPath))
+    CString folder = layout.StartupFolder();
+    int result = layout.StartupLookupResult();
+    if (result == 0 && !IsFolder(folder)) {
+        result = CreateFolderTree(folder);
+        if (result == 0 && !IsFolder(folder))
             result = ERROR_ALREADY_EXISTS;
     }
     if (result != 0)
-        return Result(StepStartupFolder, result, linkPath);
-    AppendName(linkPath, pszLinkName);
-    result = IsTooLong(linkPath) ? ERROR_FILENAME_EXCED_RANGE
-                                 : CResidentLink::Write(linkPath, entry, pszEntryFolder, pszIniPath);
+        return Result(StepStartupFolder, result, folder);
+    CString linkPath = layout.StartupLinkPath();
+    result = IsTooLong(linkPath) ? ERROR_FILENAME_EXCED_RANGE : CResidentLink::Write(linkPath, entry, layout);
     if (result != 0)
         return Result(StepStartupLink, result, linkPath);
     return Result();
 }
 
-BOOL CRegistStore::FindRemovableFolder(const CString& iniPath, const CString& toolDir, CString& folder)
+BOOL CRegistStore::FindRemovableFolder(const CString& iniPath, const CString& toolDir, CRegistLayout& layout)
 {
-    CString entryFolder, iniName, parent, name;
-    if (!SplitAtLastBackslash(iniPath, entryFolder, iniName))
+    CRegistLayout found;
+    if (!CRegistLayout::FromSettingsPath(iniPath, found) || !IsPlainFolderName(found.EntryName()))
         return FALSE;
-    if (!SplitAtLastBackslash(entryFolder, parent, name))
+    if (lstrcmpiA(found.ToolDir(), toolDir) != 0)
         return FALSE;
-    if (!IsPlainFolderName(name))
-        return FALSE;
-    parent += '\\';
-    if (lstrcmpiA(parent, toolDir) != 0)
-        return FALSE;
-    folder = entryFolder;
+    layout = found;
     return TRUE;
 }
 
-CRegistStore::Result CRegistStore::LocateStartupLink(LPCSTR pszLinkName, CString& linkPath)
+CRegistStore::Result CRegistStore::LocateStartupLink(CRegistLayout& layout, CString& linkPath)
 {
     linkPath = "";
-    CString startup;
-    int lookup = CResidentLink::LocateStartupFolder(startup);
+    int lookup = CResidentLink::LocateStartupFolder(layout);
     // A Startup folder that does not exist holds no shortcut to remove.
     if (lookup == ERROR_FILE_NOT_FOUND || lookup == ERROR_PATH_NOT_FOUND)
         return Result();
     if (lookup != 0)
-        return Result(StepStartupLookup, lookup, startup);
-    AppendName(startup, pszLinkName);
+        return Result(StepStartupLookup, lookup, "");
     // A path that does not fit was never written by a commit.
-    if (!IsTooLong(startup))
-        linkPath = startup;
+    if (!IsTooLong(layout.StartupLinkPath()))
+        linkPath = layout.StartupLinkPath();
     return Result();
 }
 
-CRegistStore::Result CRegistStore::CheckRemoval(const CString& folder, const CString& startupLinkPath)
+// The step a check's finding stands for: the messages differ.
+static CRegistStore::Step BlockingStep(const CFolderUtil& util, int code)
+{
+    if (util.FailedKind() == CFolderUtil::FailTree)
+        return CRegistStore::StepFolderRefused;
+    if (util.FailedKind() == CFolderUtil::FailFolder)
+        return code == ERROR_SHARING_VIOLATION ? CRegistStore::StepFolderInUse : CRegistStore::StepItemBlocked;
+    DWORD attributes = GetFileAttributesA(util.FailedItem());
+    BOOL bReadOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+    return code == ERROR_ACCESS_DENIED && bReadOnly ? CRegistStore::StepReadOnlyFile
+                                                    : CRegistStore::StepItemBlocked;
+}
+
+CRegistStore::Result CRegistStore::CheckRemoval(const CString& folder, const CString& startupLinkPath,
+                                                CFolderUtil::ProgressFn pfnProgress, void* pContext)
 {
     if (!startupLinkPath.IsEmpty() && FileExists(startupLinkPath)) {
         // A shortcut that cannot be read (locked) cannot be told to be this
@@ -170,23 +156,26 @@ CRegistStore::Result CRegistStore::CheckRemoval(const CString& folder, const CSt
     }
     // A removal that stopped half way would leave a registration without its
     // Startup shortcut or settings file: what would stop it is found first.
-    CFolderUtil util;
-    CString item;
-    int result = util.FindBlockingItem(folder, item);
+    CFolderUtil util(pfnProgress, pContext);
+    int result = util.CheckRemovable(folder);
     if (result == 0)
         return Result();
-    BOOL bReadOnlyFile = result == ERROR_ACCESS_DENIED && !IsFolder(item);
-    return Result(bReadOnlyFile ? StepReadOnlyFile : StepFolderInUse, result, item);
+    return Result(BlockingStep(util, result), result, util.FailedItem());
 }
 
 CRegistStore::Result CRegistStore::Remove(const CString& folder, const CString& startupLinkPath,
-                                          const CString& ownIniPath)
+                                          const CString& ownIniPath, CFolderUtil::ProgressFn pfnProgress,
+                                          void* pContext)
 {
     Result removed = RemoveOwnStartupLink(startupLinkPath, ownIniPath);
     if (!removed.Succeeded())
         return removed;
-    int result = RemoveFolderTree(folder);
-    return result != 0 ? Result(StepRemoveFolder, result, folder) : Result();
+    CFolderUtil util(pfnProgress, pContext);
+    int result = util.RemoveFolderTree(folder);
+    if (result == 0)
+        return Result();
+    return Result(util.FailedKind() == CFolderUtil::FailFile ? StepRemoveFile : StepRemoveFolder, result,
+                  util.FailedItem());
 }
 
 CRegistStore::Result CRegistStore::RemoveOwnStartupLink(const CString& linkPath, const CString& ownIniPath)
@@ -211,22 +200,23 @@ CRegistStore::Result CRegistStore::RemoveOwnStartupLink(const CString& linkPath,
     return Result(StepStartupLinkDelete, result, linkPath);
 }
 
-CRegistStore::Result CRegistStore::Relink(const CRegistEntry& entry, const CString& entryFolder,
-                                          const CString& linkPath, const CString& startupLinkPath,
+CRegistStore::Result CRegistStore::Relink(const CRegistEntry& entry, const CRegistLayout& layout,
                                           const CString& oldIniPath)
 {
     // A Startup shortcut of the same name that names another settings file
     // belongs to another registration (of another tool folder) and stays; so
     // does one whose settings file exists, whatever form its path takes.
+    CString startupLinkPath = IsTooLong(layout.StartupLinkPath()) ? CString() : layout.StartupLinkPath();
     CString target, arguments, iniPath;
     if (!startupLinkPath.IsEmpty() && !oldIniPath.IsEmpty() && FileExists(startupLinkPath) &&
         CResidentLink::Read(startupLinkPath, target, arguments) && CRegistLayout::IniPathOf(arguments, iniPath) &&
         lstrcmpiA(iniPath, oldIniPath) == 0 && !ItemExists(iniPath)) {
-        int result = CResidentLink::Write(startupLinkPath, entry, entryFolder, entry.m_strIniPath);
+        int result = CResidentLink::Write(startupLinkPath, entry, layout);
         if (result != 0)
             return Result(StepStartupLink, result, startupLinkPath);
     }
-    int result = CResidentLink::Write(linkPath, entry, entryFolder, entry.m_strIniPath);
+    CString linkPath = layout.EntryLinkPath();
+    int result = CResidentLink::Write(linkPath, entry, layout);
     if (result != 0)
         return Result(StepEntryLink, result, linkPath);
     return Result();

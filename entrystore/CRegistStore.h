@@ -4,13 +4,11 @@
 // (overwrite, replace another's Startup shortcut, remove a folder that may
 // not be a registration) belong to the caller, before it calls in here.
 //
-// A registration on disk, F being the program's file name with extension:
-//   <tool folder>\F\tavro.ini       settings file
-//   <tool folder>\F\TavroCre.Exe    copy, when the tool's folder has one
-//   <tool folder>\F\F.lnk           shortcut to the resident
-//   <Startup folder>\F.lnk          same shortcut, when Startup is checked
+// Where each file of a registration lies is the layout's (CRegistLayout).
 #pragma once
 
+#include "CFolderUtil.h"
+#include "CRegistLayout.h"
 #include "CString.h"
 
 class CRegistEntry;
@@ -29,9 +27,12 @@ public:
         StepStartupLookup,     // the Startup folder's place could not be found
         StepStartupLinkLocked, // the Startup shortcut cannot be read to tell whose it is
         StepStartupLinkDelete, // this entry's Startup shortcut could not be deleted
+        StepFolderRefused,     // the entry folder as a whole cannot be removed (path: the folder)
         StepReadOnlyFile,      // a read-only file would stop the removal half way
-        StepFolderInUse,       // a folder is held open by another program
-        StepRemoveFolder       // the folder removal failed (it reported itself)
+        StepFolderInUse,       // a folder is held open without delete sharing
+        StepItemBlocked,       // any other item the removal would stop at
+        StepRemoveFile,        // the removal stopped at a file (path: the file)
+        StepRemoveFolder       // the removal stopped at a folder (path: the folder)
     };
 
     struct Result {
@@ -43,47 +44,42 @@ public:
         CString path;  // the file or folder concerned
     };
 
-    // Where a commit writes, from the program's file name F.
-    struct CommitPaths {
-        CString entryFolder;   // <tool folder>\F
-        CString iniPath;       // <entry folder>\tavro.ini
-        CString linkName;      // F.lnk
-        CString linkPath;      // <entry folder>\F.lnk
-        CString copySource;    // <tool folder>\TavroCre.Exe
-        CString copyTarget;    // <entry folder>\TavroCre.Exe
-        BOOL bCopy;            // the tool's folder holds a TavroCre.Exe
-    };
+    // Creates the layout's entry folder, saves the entry as its settings
+    // file (the entry's settings path becomes the layout's), copies the
+    // resident when the tool's folder has a copy to give, and writes the
+    // entry shortcut, then with bStartup the Startup shortcut.
+    static Result Commit(CRegistEntry& entry, const CRegistLayout& layout, BOOL bStartup);
+    // Writes the layout's Startup shortcut for the entry, into the Startup
+    // folder the layout's lookup found; a missing folder is created. A lookup
+    // that failed, or a folder that cannot be made, gives StepStartupFolder
+    // and nothing written.
+    static Result WriteStartupLink(const CRegistEntry& entry, const CRegistLayout& layout);
 
-    // Creates the entry folder, saves the entry as its settings file (the
-    // entry's settings path becomes paths.iniPath), copies the resident and
-    // writes the entry shortcut, then with bStartup the Startup shortcut.
-    static Result Commit(CRegistEntry& entry, const CommitPaths& paths, BOOL bStartup);
-    // Writes the Startup shortcut pszLinkName for the entry, starting the
-    // resident with pszIniPath. A missing Startup folder is created; one that
-    // cannot be found or made gives StepStartupFolder and nothing written.
-    static Result WriteStartupLink(const CRegistEntry& entry, LPCSTR pszLinkName, LPCSTR pszEntryFolder,
-                                   LPCSTR pszIniPath);
-
-    // The folder that holds the settings file iniPath, when it is a plain
-    // direct subfolder of toolDir (which ends in a backslash); FALSE for
-    // anything else, the tool's folder itself included.
-    static BOOL FindRemovableFolder(const CString& iniPath, const CString& toolDir, CString& folder);
-    // The path of the Startup shortcut named pszLinkName, or "" when there
-    // can be none (no Startup folder, a path that does not fit).
-    static Result LocateStartupLink(LPCSTR pszLinkName, CString& linkPath);
-    // Everything that could stop a removal half way, found before any change:
-    // a Startup shortcut that cannot be read, a read-only file, a folder held open.
-    static Result CheckRemoval(const CString& folder, const CString& startupLinkPath);
+    // The layout of the registration whose settings file is iniPath, when its
+    // folder is a plain direct subfolder of toolDir (which ends in a
+    // backslash); FALSE for anything else, the tool's folder itself included.
+    static BOOL FindRemovableFolder(const CString& iniPath, const CString& toolDir, CRegistLayout& layout);
+    // Looks up the Startup folder for the layout and gives the path of its
+    // Startup shortcut, or "" when there can be none (no Startup folder, a
+    // path that does not fit).
+    static Result LocateStartupLink(CRegistLayout& layout, CString& linkPath);
+    // Everything that could stop a removal half way, found before any change
+    // (CFolderUtil::CheckRemovable): a Startup shortcut that cannot be read,
+    // then whatever in the folder the removal would stop at. pfnProgress, when
+    // given, is called once per item visited.
+    static Result CheckRemoval(const CString& folder, const CString& startupLinkPath,
+                               CFolderUtil::ProgressFn pfnProgress = NULL, void* pContext = NULL);
     // Deletes the Startup shortcut when it starts the resident for
     // ownIniPath (in whatever form), then the folder with its content.
-    static Result Remove(const CString& folder, const CString& startupLinkPath, const CString& ownIniPath);
+    static Result Remove(const CString& folder, const CString& startupLinkPath, const CString& ownIniPath,
+                         CFolderUtil::ProgressFn pfnProgress = NULL, void* pContext = NULL);
 
     // Writes the shortcuts of a registration whose folder has moved: first the
     // Startup shortcut when it names oldIniPath and that file is gone, so that
     // a failure there leaves the entry shortcut stale and the next start asks
     // again; then the entry shortcut.
-    static Result Relink(const CRegistEntry& entry, const CString& entryFolder, const CString& linkPath,
-                         const CString& startupLinkPath, const CString& oldIniPath);
+    // The layout's Startup folder is the one looked up for the whole repair.
+    static Result Relink(const CRegistEntry& entry, const CRegistLayout& layout, const CString& oldIniPath);
 
 private:
     static Result RemoveOwnStartupLink(const CString& linkPath, const CString& ownIniPath);

@@ -52,18 +52,16 @@ static HRESULT PersistLink(IShellLinkA* pLink, LPCSTR pszPath, BOOL bSave)
     return hr;
 }
 
-int CResidentLink::Write(LPCSTR pszLinkPath, const CRegistEntry& entry, LPCSTR pszEntryFolder,
-                         LPCSTR pszIniPath)
+int CResidentLink::Write(LPCSTR pszLinkPath, const CRegistEntry& entry, const CRegistLayout& layout)
 {
     CComScope com;
     IShellLinkA* pLink = CreateLinkObject();
     if (!pLink)
         return ResultNoLinkObject;
-    pLink->SetPath(ResidentPath());
+    pLink->SetPath(layout.ResidentPath());
     pLink->SetDescription(entry.m_strDispName);
-    pLink->SetArguments(CRegistLayout::ArgumentsFor(pszIniPath));
-    pLink->SetWorkingDirectory(entry.m_strWorkDir.IsEmpty() ? pszEntryFolder
-                                                            : entry.m_strWorkDir.GetString());
+    pLink->SetArguments(layout.Arguments());
+    pLink->SetWorkingDirectory(entry.m_strWorkDir.IsEmpty() ? layout.EntryFolder() : entry.m_strWorkDir);
     pLink->SetIconLocation(CRegistLayout::IconSource(entry), entry.m_nIconIndex);
     HRESULT hr = PersistLink(pLink, pszLinkPath, TRUE);
     pLink->Release();
@@ -122,27 +120,6 @@ int CResidentLink::ReadEach(const CStringArray& linkPaths, CStringArray& targets
     return nRead;
 }
 
-CString CResidentLink::ResidentPath()
-{
-    CString toolDir = GetModuleDir();
-    if (toolDir.IsEmpty())
-        return toolDir;
-    return toolDir + CRegistLayout::kResidentName;
-}
-
-CString CResidentLink::StartupFolder()
-{
-    char path[MAX_PATH];
-    ZeroMemory(path, sizeof(path));
-    LPITEMIDLIST pidl = NULL;
-    if (SUCCEEDED(SHGetSpecialFolderLocation(NULL, CSIDL_STARTUP, &pidl)) && pidl) {
-        if (!SHGetPathFromIDListA(pidl, path))
-            path[0] = '\0';
-        CoTaskMemFree(pidl);
-    }
-    return CString(path);
-}
-
 int CResidentLink::LocateStartupFolder(CString& path)
 {
     char buffer[MAX_PATH];
@@ -153,4 +130,12 @@ int CResidentLink::LocateStartupFolder(CString& path)
     if (FAILED(hr))
         return HRESULT_FACILITY(hr) == FACILITY_WIN32 ? HRESULT_CODE(hr) : static_cast<int>(hr);
     return path.IsEmpty() ? ERROR_PATH_NOT_FOUND : 0;
+}
+
+int CResidentLink::LocateStartupFolder(CRegistLayout& layout)
+{
+    CString path;
+    int result = LocateStartupFolder(path);
+    layout.SetStartupFolder(result, path);
+    return result;
 }

@@ -8,6 +8,7 @@
 #include "CStringArray.h"
 
 class CRegistEntry;
+class CRegistLayout;
 
 class CResidentLink
 {
@@ -15,11 +16,10 @@ public:
     // Results of Write besides 0 (saved) and a failing HRESULT.
     enum { ResultNoLinkObject = 1 };
 
-    // Writes a shortcut at pszLinkPath that starts the resident beside the
-    // tool with "/INI=" and pszIniPath, in the entry's work folder (the entry
-    // folder when it has none), with the entry's display name and icon.
-    static int Write(LPCSTR pszLinkPath, const CRegistEntry& entry, LPCSTR pszEntryFolder,
-                     LPCSTR pszIniPath);
+    // Writes a shortcut at pszLinkPath that starts the layout's resident with
+    // its arguments, in the entry's work folder (the entry folder when it has
+    // none), with the entry's display name and icon source.
+    static int Write(LPCSTR pszLinkPath, const CRegistEntry& entry, const CRegistLayout& layout);
     // Reads the target and arguments of the shortcut at pszLinkPath; FALSE
     // when it cannot be loaded as a shortcut.
     static BOOL Read(LPCSTR pszLinkPath, CString& target, CString& arguments);
@@ -29,12 +29,10 @@ public:
     // that cannot be loaded gives two empty texts. Returns how many were read.
     static int ReadEach(const CStringArray& linkPaths, CStringArray& targets, CStringArray& arguments);
 
-    // The resident beside the running tool; "" when the tool's folder does not fit.
-    static CString ResidentPath();
-    // The user's Startup folder; "" when the platform has none.
-    static CString StartupFolder();
     // Where the user's Startup folder is, also when it does not exist: 0,
     // or the lookup's error (a Win32 code where it carries one; 2 or 3 when
     // the platform will not name a missing folder).
     static int LocateStartupFolder(CString& path);
+    // The same, kept in the layout for the rest of its operation.
+    static int LocateStartupFolder(CRegistLayout& layout);
 };

@@ -110,31 +110,64 @@ BOOL FileExists(LPCSTR path)
     return isFile;
 }
 
-// The identity of an existing file or folder; FALSE when it cannot be opened.
-// No access is asked for, so a file that another program holds open, even
-// without sharing, still gives its identity.
-static BOOL GetFileIdentity(LPCSTR path, BY_HANDLE_FILE_INFORMATION& info)
+// An existing file or folder, opened for its identity only. No access is
+// asked for, so a file that another program holds open, even without
+// sharing, still gives it.
+static HANDLE OpenForIdentity(LPCSTR path)
 {
     if (lstrlenA(path) >= MAX_PATH)
+        return INVALID_HANDLE_VALUE;
+    return CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL, OPEN_EXISTING,
+                       FILE_FLAG_BACKUP_SEMANTICS, NULL);
+}
+
+typedef BOOL (WINAPI* GetFileInfoExFn)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+
+// FileIdInfo (Windows 8 on) with its record, from headers the build does not target.
+static const FILE_INFO_BY_HANDLE_CLASS kFileIdInfo = static_cast<FILE_INFO_BY_HANDLE_CLASS>(18);
+struct FileId128 {
+    ULONGLONG volumeSerial;
+    BYTE id[16];
+};
+
+// Looked up rather than imported, so that the tool still starts without it.
+static GetFileInfoExFn FileInfoExFunction()
+{
+    static GetFileInfoExFn s_fn = reinterpret_cast<GetFileInfoExFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFileInformationByHandleEx")));
+    return s_fn;
+}
+
+// Compared while both stay open, so that neither can be replaced meanwhile.
+// The 128-bit id where the volume gives one: on ReFS (a Dev Drive) the
+// 64-bit file index is documented as not unique. Elsewhere the volume serial
+// number and the 64-bit index.
+static BOOL SameIdentity(HANDLE hA, HANDLE hB)
+{
+    FileId128 a, b;
+    GetFileInfoExFn fn = FileInfoExFunction();
+    if (fn && fn(hA, kFileIdInfo, &a, sizeof(a)) && fn(hB, kFileIdInfo, &b, sizeof(b)))
+        return a.volumeSerial == b.volumeSerial && std::memcmp(a.id, b.id, sizeof(a.id)) == 0;
+    BY_HANDLE_FILE_INFORMATION infoA, infoB;
+    if (!GetFileInformationByHandle(hA, &infoA) || !GetFileInformationByHandle(hB, &infoB))
         return FALSE;
-    HANDLE hItem = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
-                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
-    if (hItem == INVALID_HANDLE_VALUE)
-        return FALSE;
-    BOOL bRead = GetFileInformationByHandle(hItem, &info);
-    CloseHandle(hItem);
-    return bRead;
+    return infoA.dwVolumeSerialNumber == infoB.dwVolumeSerialNumber && infoA.nFileIndexHigh == infoB.nFileIndexHigh &&
+           infoA.nFileIndexLow == infoB.nFileIndexLow;
 }
 
 BOOL IsSameFile(LPCSTR pathA, LPCSTR pathB)
 {
     if (lstrcmpiA(pathA, pathB) == 0)
         return TRUE;
-    BY_HANDLE_FILE_INFORMATION a, b;
-    if (!GetFileIdentity(pathA, a) || !GetFileIdentity(pathB, b))
+    HANDLE hA = OpenForIdentity(pathA);
+    if (hA == INVALID_HANDLE_VALUE)
         return FALSE;
-    return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
-           a.nFileIndexLow == b.nFileIndexLow;
+    HANDLE hB = OpenForIdentity(pathB);
+    BOOL bSame = hB != INVALID_HANDLE_VALUE && SameIdentity(hA, hB);
+    if (hB != INVALID_HANDLE_VALUE)
+        CloseHandle(hB);
+    CloseHandle(hA);
+    return bSame;
 }
 
 BOOL ItemExists(LPCSTR path)

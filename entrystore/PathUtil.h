@@ -47,8 +47,10 @@ BOOL RunsUnderWow64();
 
 // TRUE when both paths name one file or folder. Paths in other forms (an 8.3
 // short name, a subst drive, a mapped drive and its UNC form, another letter
-// case) name the same file: where both exist they are compared by identity
-// (volume serial number and file index), otherwise by text without regard to case.
+// case) name the same file: where both exist they are compared by identity,
+// both held open meanwhile (the 128-bit file id where the volume gives one,
+// else volume serial number and file index), otherwise by text without
+// regard to case.
 BOOL IsSameFile(LPCSTR pathA, LPCSTR pathB);
 
 // TRUE when something (file or folder) exists at the path.
@@ -59,7 +61,7 @@ BOOL ItemExists(LPCSTR path);
 int CreateFolderTree(LPCSTR path);
 
 // Removes a folder with everything in it (CFolderUtil::RemoveFolderTree).
-// Reports its own failure in a message box. 0 on success, else the Win32 error code.
+// Shows nothing. 0 on success, else the Win32 error code.
 int RemoveFolderTree(LPCSTR path);
 
 // TRUE when the last character of the path is a backslash (not a trail byte 0x5C).

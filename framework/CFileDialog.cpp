@@ -54,6 +54,19 @@ CFileDialog::~CFileDialog()
     delete[] m_pszFile;
 }
 
+// The process's current folder, to be put back after a file dialog; NULL
+// when it cannot be read. Owned by the caller.
+static WCHAR* NewCurrentFolderCopy()
+{
+    DWORD n = GetCurrentDirectoryW(0, NULL);
+    WCHAR* pszFolder = n ? new WCHAR[n] : NULL;
+    if (pszFolder && GetCurrentDirectoryW(n, pszFolder) >= n) {
+        delete[] pszFolder;
+        pszFolder = NULL;
+    }
+    return pszFolder;
+}
+
 INT_PTR CFileDialog::DoModal()
 {
     if (!m_pszFile)
@@ -85,7 +98,15 @@ INT_PTR CFileDialog::DoModal()
     ofn.Flags = m_ofn.Flags;
     ofn.lpstrDefExt = pszDefExt;
 
+    // Windows documents OFN_NOCHANGEDIR as ineffective for GetOpenFileName:
+    // the dialog leaves the program in the folder the user browsed into, and
+    // a program's current folder cannot be deleted on Windows. The program's
+    // own folder is put back.
+    WCHAR* pszCurrent = NewCurrentFolderCopy();
     BOOL ok = m_bOpenFileDialog ? GetOpenFileNameW(&ofn) : GetSaveFileNameW(&ofn);
+    if (pszCurrent)
+        SetCurrentDirectoryW(pszCurrent);
+    delete[] pszCurrent;
     m_ofn.nFilterIndex = ofn.nFilterIndex;
     // The dialog writes no terminator into a buffer it found too small.
     m_pszFile[kMaxFileChars - 1] = L'\0';

@@ -38,7 +38,7 @@ BOOL CEditFirst::OnInitDialog()
 {
     CPropertyPage::OnInitDialog();
     m_hbrWindow = CreateSolidBrush(GetSysColor(COLOR_WINDOW));
-    m_pSheet = static_cast<CRegistSheet*>(CWnd::FromHandle(::GetParent(m_hWnd)));
+    m_pSheet = static_cast<CRegistSheet*>(m_pOwnerSheet);
     // The list is filled on every activation, not here.
     return TRUE;
 }
@@ -46,7 +46,7 @@ BOOL CEditFirst::OnInitDialog()
 BOOL CEditFirst::OnSetActive()
 {
     int n = FillEntryList();
-    ::SendMessageA(::GetParent(m_hWnd), PSM_SETWIZBUTTONS, 0, n != 0 ? PSWIZB_NEXT : 0);
+    m_pSheet->SetWizardButtons(n != 0 ? PSWIZB_NEXT : 0);
     return CPropertyPage::OnSetActive();
 }
 
@@ -99,12 +99,7 @@ int CEditFirst::ReadEntries()
     int n = toolDir.IsEmpty() ? 0 : util.EnumSubFolders(names, toolDir);
     for (int i = 0; i < n; ++i) {
         CRegistEntry* pEntry = new CRegistEntry;
-        CString iniPath = toolDir;
-        AppendBackslash(iniPath);
-        iniPath += names[i];
-        AppendBackslash(iniPath);
-        iniPath += CRegistLayout::kListedSettingsName;
-        pEntry->m_strIniPath = iniPath;
+        pEntry->m_strIniPath = CRegistLayout(toolDir, names[i]).ListedSettingsPath();
         // A folder without a readable settings file is still listed, with
         // empty texts.
         m_pSheet->LoadEntry(pEntry);
@@ -132,8 +127,7 @@ void CEditFirst::OnSelchangeEntryList()
     CString line;
     line.Format("%s(%s)", pEntry->m_strDispName.GetString(), pEntry->m_strProgram.GetString());
     m_staticSelected.SetWindowText(line);
-    ShowOwnedIcon(m_staticIcon, m_hPreviewIcon,
-                  CRegistSheet::LoadEntryIcon(pEntry->m_bOrgIcon, pEntry->m_strIconPath, pEntry->m_strProgram));
+    ShowOwnedIcon(m_staticIcon, m_hPreviewIcon, CRegistSheet::LoadEntryIcon(*pEntry));
 }
 
 LRESULT CEditFirst::OnWizardNext()

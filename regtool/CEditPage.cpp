@@ -40,7 +40,7 @@ BOOL CEditPage::OnInitDialog()
     CPropertyPage::OnInitDialog();
     DragAcceptFiles(TRUE);
     m_hbrWindow = CreateSolidBrush(GetSysColor(COLOR_WINDOW));
-    m_pSheet = static_cast<CRegistSheet*>(CWnd::FromHandle(::GetParent(m_hWnd)));
+    m_pSheet = static_cast<CRegistSheet*>(m_pOwnerSheet);
     // The settings file gives back at most 259 bytes of each value: longer
     // typed texts would be saved but come back cut.
     SendDlgItemMessage(IDC_EDIT_DISPNAME, EM_LIMITTEXT, MAX_PATH - 1, 0);
@@ -51,7 +51,7 @@ BOOL CEditPage::OnInitDialog()
 
 BOOL CEditPage::OnSetActive()
 {
-    ::SendMessageA(::GetParent(m_hWnd), PSM_SETWIZBUTTONS, 0, PSWIZB_BACK | PSWIZB_NEXT);
+    m_pSheet->SetWizardButtons(PSWIZB_BACK | PSWIZB_NEXT);
     LoadFromEntry();
     return CPropertyPage::OnSetActive();
 }

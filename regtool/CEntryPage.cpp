@@ -3,7 +3,6 @@
 #include "AfxMessageBox.h"
 #include "CDataExchange.h"
 #include "CRegistSheet.h"
-#include "CFolderUtil.h"
 #include "CRegistLayout.h"
 #include "CRegistStore.h"
 #include "CResidentLink.h"
@@ -25,22 +24,44 @@ static BOOL AskReplaceStartupLink(LPCSTR pszOtherIni, LPCSTR pszOwnIni)
     return AfxMessageBox(question, kReplaceQuestion, 0) == IDYES;
 }
 
-// Why a removal cannot start: a read-only file, or a folder held open.
-static int ReportRemovalBlocked(int code, const CString& item, BOOL bReadOnlyFile)
+// The text for a removal step that stopped, as the user sees it; every one
+// but the Startup folder's lookup names the code, most the item as well.
+static CString RemovalText(const CRegistStore::Result& done)
 {
     CString text;
-    if (bReadOnlyFile)
-        text.Format(IDS_MSG_READ_ONLY_NOT_REMOVABLE, item.GetString());
-    else
-        text.Format(IDS_MSG_FOLDER_IN_USE, code, item.GetString());
-    AfxMessageBox(text, MB_OK, 0);
-    return code;
+    switch (done.step) {
+    case CRegistStore::StepStartupLinkLocked:
+    case CRegistStore::StepStartupLinkDelete:
+        text.Format(IDS_MSG_STARTUP_LINK_NOT_DELETED, done.code);
+        break;
+    case CRegistStore::StepReadOnlyFile:
+        text.Format(IDS_MSG_READ_ONLY_NOT_REMOVABLE, done.path.GetString());
+        break;
+    case CRegistStore::StepFolderInUse:
+        text.Format(IDS_MSG_FOLDER_IN_USE, done.code, done.path.GetString());
+        break;
+    case CRegistStore::StepItemBlocked:
+        text.Format(IDS_MSG_ITEM_NOT_REMOVABLE, done.code, done.path.GetString());
+        break;
+    case CRegistStore::StepRemoveFile:
+        text.Format(IDS_MSG_FILE_NOT_DELETED, done.code);
+        break;
+    default:   // the folder refused as a whole, or stopped at a folder
+        text.Format(IDS_MSG_FOLDER_NOT_DELETED, done.code);
+        break;
+    }
+    return text;
 }
 
-static void AppendName(CString& path, LPCSTR pszName)
+// Keeps the wizard painting through a long removal: one message per item.
+// A Next, Back or Cancel that arrives meanwhile finds the page working.
+static void PumpOneMessage(void*)
 {
-    AppendBackslash(path);
-    path += pszName;
+    MSG msg;
+    if (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
 }
 
 static BOOL IsTooLong(const CString& path)
@@ -77,7 +98,7 @@ void CEntryPage::DoDataExchange(CDataExchange* pDX)
 BOOL CEntryPage::OnInitDialog()
 {
     CPropertyPage::OnInitDialog();
-    m_pSheet = static_cast<CRegistSheet*>(CWnd::FromHandle(::GetParent(m_hWnd)));
+    m_pSheet = static_cast<CRegistSheet*>(m_pOwnerSheet);
     if (m_pSheet->m_nMode == RegistDelete) {
         GetDlgItem(IDC_CONFIRM_DELETENOTE).ShowWindow(SW_SHOW);
         GetDlgItem(IDC_CONFIRM_STARTUP).ShowWindow(SW_HIDE);
@@ -100,8 +121,7 @@ BOOL CEntryPage::OnSetActive()
     m_strCmdLine = entry.m_strCmdLine;
     m_strWorkDir = entry.m_strWorkDir;
     UpdateData(FALSE);
-    ShowOwnedIcon(m_staticIcon, m_hPreviewIcon,
-                  CRegistSheet::LoadEntryIcon(entry.m_bOrgIcon, entry.m_strIconPath, entry.m_strProgram));
+    ShowOwnedIcon(m_staticIcon, m_hPreviewIcon, CRegistSheet::LoadEntryIcon(entry));
     return CPropertyPage::OnSetActive();
 }
 
@@ -163,14 +183,14 @@ BOOL CEntryPage::ConfirmOverwrite(LPCSTR pszIniPath)
 
 int CEntryPage::CommitEntry()
 {
-    CommitPaths paths;
-    if (!BuildCommitPaths(paths))
+    CRegistLayout layout;
+    if (!BuildLayout(layout))
         return ResultRefused;
-    if (!ConfirmOverwrite(paths.iniPath))
+    if (!ConfirmOverwrite(layout.SettingsPath()))
         return ResultRefused;
-    BOOL bStartup = m_bStartup && ConfirmStartupLink(paths);
+    BOOL bStartup = m_bStartup && ConfirmStartupLink(layout);
 
-    CRegistStore::Result done = CRegistStore::Commit(m_pSheet->m_entry, paths, bStartup);
+    CRegistStore::Result done = CRegistStore::Commit(m_pSheet->m_entry, layout, bStartup);
     switch (done.step) {
     case CRegistStore::StepDone:
         break;
@@ -191,25 +211,22 @@ int CEntryPage::CommitEntry()
     return 0;
 }
 
-BOOL CEntryPage::ConfirmStartupLink(const CommitPaths& paths)
+BOOL CEntryPage::ConfirmStartupLink(const CRegistLayout& layout)
 {
     // Programs of the same file name in two Tavro folders (or a copy) share
     // the Startup shortcut's name: replacing the other one's would keep it
     // from starting at logon, without a word.
-    CString linkPath;
-    if (CResidentLink::LocateStartupFolder(linkPath) != 0)
-        return TRUE;
-    AppendName(linkPath, paths.linkName);
+    CString linkPath = layout.StartupLinkPath();
     CString target, arguments, otherIni;
-    if (IsTooLong(linkPath) || !FileExists(linkPath) || !CResidentLink::Read(linkPath, target, arguments) ||
-        !CRegistLayout::IniPathOf(arguments, otherIni))
+    if (linkPath.IsEmpty() || IsTooLong(linkPath) || !FileExists(linkPath) ||
+        !CResidentLink::Read(linkPath, target, arguments) || !CRegistLayout::IniPathOf(arguments, otherIni))
         return TRUE;
-    if (IsSameFile(otherIni, paths.iniPath) || !FileExists(otherIni))
+    if (IsSameFile(otherIni, layout.SettingsPath()) || !FileExists(otherIni))
         return TRUE;
-    return AskReplaceStartupLink(otherIni, paths.iniPath);
+    return AskReplaceStartupLink(otherIni, layout.SettingsPath());
 }
 
-BOOL CEntryPage::BuildCommitPaths(CommitPaths& paths)
+BOOL CEntryPage::BuildLayout(CRegistLayout& layout)
 {
     if (IsTooLong(m_strProgram)) {
         AfxMessageBox(IDS_MSG_PATH_TOO_LONG, MB_OK, 0);
@@ -222,31 +239,11 @@ BOOL CEntryPage::BuildCommitPaths(CommitPaths& paths)
         return FALSE;
     }
     // The tool's folder comes back empty when its path does not fit.
-    CString toolDir = GetModuleDir();
-    paths.entryFolder = toolDir + fileName;
-    paths.iniPath = paths.entryFolder;
-    AppendName(paths.iniPath, CRegistLayout::kSettingsName);
-    paths.linkName = fileName + ".lnk";
-    paths.linkPath = paths.entryFolder;
-    AppendName(paths.linkPath, paths.linkName);
-    paths.copySource = toolDir;
-    AppendName(paths.copySource, CRegistLayout::kCoreCopyName);
-    paths.copyTarget = paths.entryFolder;
-    AppendName(paths.copyTarget, CRegistLayout::kCoreCopyName);
-    paths.bCopy = !toolDir.IsEmpty() && FileExists(paths.copySource);
-    CString residentPath = CResidentLink::ResidentPath();
-
+    layout = CRegistLayout(GetModuleDir(), fileName);
     // Everything the commit would write, checked before the first write.
-    BOOL bTooLong = residentPath.IsEmpty() || IsTooLong(paths.entryFolder) || IsTooLong(paths.iniPath) ||
-                    IsTooLong(paths.linkPath) || IsTooLong(residentPath) ||
-                    (paths.bCopy && IsTooLong(paths.copyTarget));
-    if (m_bStartup && !bTooLong) {
-        CString startupLink;
-        if (CResidentLink::LocateStartupFolder(startupLink) == 0) {
-            AppendName(startupLink, paths.linkName);
-            bTooLong = IsTooLong(startupLink);
-        }
-    }
+    BOOL bTooLong = !layout.Fits() || (FileExists(layout.CopySource()) && IsTooLong(layout.CopyTarget()));
+    if (m_bStartup && !bTooLong && CResidentLink::LocateStartupFolder(layout) == 0)
+        bTooLong = IsTooLong(layout.StartupLinkPath());
     if (bTooLong) {
         AfxMessageBox(IDS_MSG_PATH_TOO_LONG, MB_OK, 0);
         return FALSE;
@@ -254,10 +251,9 @@ BOOL CEntryPage::BuildCommitPaths(CommitPaths& paths)
     return TRUE;
 }
 
-int CEntryPage::CreateStartupLink(LPCSTR pszLinkName, LPCSTR pszEntryFolder, LPCSTR pszIniPath)
+int CEntryPage::CreateStartupLink(const CRegistLayout& layout)
 {
-    return ReportStartupResult(
-        CRegistStore::WriteStartupLink(m_pSheet->m_entry, pszLinkName, pszEntryFolder, pszIniPath));
+    return ReportStartupResult(CRegistStore::WriteStartupLink(m_pSheet->m_entry, layout));
 }
 
 int CEntryPage::ReportStartupResult(const CRegistStore::Result& done)
@@ -277,52 +273,33 @@ int CEntryPage::ReportStartupResult(const CRegistStore::Result& done)
 
 int CEntryPage::RemoveEntry()
 {
-    CString folder;
-    if (!CRegistStore::FindRemovableFolder(m_pSheet->m_entry.m_strIniPath, GetModuleDir(), folder)) {
+    CRegistLayout layout;
+    if (!CRegistStore::FindRemovableFolder(m_pSheet->m_entry.m_strIniPath, GetModuleDir(), layout)) {
         AfxMessageBox(IDS_MSG_FOLDER_NOT_REMOVABLE, MB_OK, 0);
         return ResultRefused;
     }
+    CString folder = layout.EntryFolder();
     // Every check that can refuse runs before the first change, so that a
     // refusal leaves the Startup shortcut and the folder as they were.
-    CFolderUtil util;
-    int result = util.CheckRemovable(folder);
-    if (result != 0)
-        return result;   // reported
     CString linkPath;
-    result = FindStartupLink(linkPath);
+    int result = FindStartupLink(layout, linkPath);
     if (result != 0)
         return result;
-    result = ReportRemovalResult(CRegistStore::CheckRemoval(folder, linkPath));
+    result = ReportRemovalResult(CRegistStore::CheckRemoval(folder, linkPath, PumpOneMessage, NULL));
     if (result != 0)
         return result;
     if (!ConfirmForeignFolder(folder))
         return ResultRefused;
-    return ReportRemovalResult(CRegistStore::Remove(folder, linkPath, m_pSheet->m_entry.m_strIniPath));
-}
-
-static int ReportStartupLinkError(int code)
-{
-    CString text;
-    text.Format(IDS_MSG_STARTUP_LINK_NOT_DELETED, code);
-    AfxMessageBox(text, MB_OK, 0);
-    return code != 0 ? code : CEntryPage::ResultRefused;
+    return ReportRemovalResult(
+        CRegistStore::Remove(folder, linkPath, m_pSheet->m_entry.m_strIniPath, PumpOneMessage, NULL));
 }
 
 int CEntryPage::ReportRemovalResult(const CRegistStore::Result& done)
 {
-    switch (done.step) {
-    case CRegistStore::StepDone:
+    if (done.Succeeded())
         return 0;
-    case CRegistStore::StepStartupLinkLocked:
-    case CRegistStore::StepStartupLinkDelete:
-        return ReportStartupLinkError(done.code);
-    case CRegistStore::StepReadOnlyFile:
-    case CRegistStore::StepFolderInUse:
-        return ReportRemovalBlocked(done.code, done.path, done.step == CRegistStore::StepReadOnlyFile);
-    default:
-        // The folder removal has reported its own failure.
-        return done.code != 0 ? done.code : ResultRefused;
-    }
+    AfxMessageBox(RemovalText(done), MB_OK, 0);
+    return done.code != 0 ? done.code : ResultRefused;
 }
 
 BOOL CEntryPage::ConfirmForeignFolder(const CString& folder)
@@ -338,15 +315,11 @@ BOOL CEntryPage::ConfirmForeignFolder(const CString& folder)
     return AfxMessageBox(text, MB_YESNO | MB_DEFBUTTON2, 0) == IDYES;
 }
 
-int CEntryPage::FindStartupLink(CString& linkPath)
+int CEntryPage::FindStartupLink(CRegistLayout& layout, CString& linkPath)
 {
-    linkPath = "";
-    // The Startup shortcut is named after the program's file name; an entry
-    // without one has no Startup shortcut.
-    CString fileName = m_pSheet->GetPathPart(m_strProgram, PathNameExt);
-    if (fileName.IsEmpty())
-        return 0;
-    CRegistStore::Result found = CRegistStore::LocateStartupLink(fileName + ".lnk", linkPath);
+    // The Startup shortcut is named after the entry folder, as the commit
+    // named both after the program's file name.
+    CRegistStore::Result found = CRegistStore::LocateStartupLink(layout, linkPath);
     if (!found.Succeeded()) {
         CString text;
         text.Format(IDS_MSG_STARTUP_FOLDER_UNKNOWN, found.code);

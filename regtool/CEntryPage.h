@@ -27,11 +27,11 @@ public:
 
     // Writes the registration; 0 when everything is on disk.
     int CommitEntry();
-    // Writes the Startup shortcut linkName for the entry folder, starting the
-    // resident with pszIniPath; 0 on success, else ResultStartupFailed (reported).
-    // A Startup folder that is missing is created; when it cannot be, the
-    // commit goes on without the shortcut and says so (0).
-    int CreateStartupLink(LPCSTR pszLinkName, LPCSTR pszEntryFolder, LPCSTR pszIniPath);
+    // Writes the layout's Startup shortcut for the working entry; 0 on
+    // success, else ResultStartupFailed (reported). A Startup folder that is
+    // missing is created; when it cannot be, the commit goes on without the
+    // shortcut and says so (0).
+    int CreateStartupLink(const CRegistLayout& layout);
     // Deletes the entry's own Startup shortcut and the folder the entry was
     // listed from, asking first when that folder's settings file names no
     // program; 0 when the registration is gone.
@@ -61,23 +61,24 @@ protected:
     virtual void OnDestroy();
 
 private:
-    typedef CRegistStore::CommitPaths CommitPaths;
-    // Fills the paths; FALSE (reported) for a program without file name or
-    // a path that would reach 260 bytes.
-    BOOL BuildCommitPaths(CommitPaths& paths);
+    // The layout of the program's registration below the tool's folder,
+    // with the Startup folder looked up once when the box is checked; FALSE
+    // (reported) for a program without file name or a path that would reach
+    // 260 bytes.
+    BOOL BuildLayout(CRegistLayout& layout);
     // FALSE when the entry folder's settings file belongs to another program
     // and the user declines to overwrite it.
     BOOL ConfirmOverwrite(LPCSTR pszIniPath);
     // FALSE when the Startup shortcut of this name starts the resident for
     // another registration whose settings file exists, and the user declines
     // to replace it.
-    BOOL ConfirmStartupLink(const CommitPaths& paths);
+    BOOL ConfirmStartupLink(const CRegistLayout& layout);
     // TRUE when the folder's settings file names a program, or the user
     // agrees to remove a folder that may not be a registration at all.
     BOOL ConfirmForeignFolder(const CString& folder);
-    // The path of this entry's Startup shortcut, or "" when there can be
+    // The path of the layout's Startup shortcut, or "" when there can be
     // none; 0, or the error of the Startup folder's lookup (reported).
-    int FindStartupLink(CString& linkPath);
+    int FindStartupLink(CRegistLayout& layout, CString& linkPath);
     // The message for a Startup step of the store; 0 when the commit counts
     // as done (also without the shortcut, when there was no Startup folder),
     // else ResultStartupFailed.

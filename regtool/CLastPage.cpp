@@ -15,8 +15,7 @@ CLastPage::~CLastPage()
 BOOL CLastPage::OnInitDialog()
 {
     CPropertyPage::OnInitDialog();
-    HWND hSheet = ::GetParent(m_hWnd);
-    m_pSheet = static_cast<CRegistSheet*>(CWnd::FromHandle(hSheet));
+    m_pSheet = static_cast<CRegistSheet*>(m_pOwnerSheet);
 
     CWnd message = GetDlgItem(IDC_LAST_MESSAGE);
     if (m_pSheet && m_pSheet->m_nMode == RegistDelete) {
@@ -29,9 +28,9 @@ BOOL CLastPage::OnInitDialog()
     }
 
     // The work is done and cannot be undone from here: Finish is the only way on.
-    ::EnableWindow(::GetDlgItem(hSheet, IDCANCEL), FALSE);
+    m_pSheet->GetDlgItem(IDCANCEL).EnableWindow(FALSE);
     CString finish;
     finish.LoadString(IDS_FINISH);
-    ::SendMessageA(hSheet, PSM_SETFINISHTEXTA, 0, reinterpret_cast<LPARAM>(finish.GetString()));
+    m_pSheet->SetFinishText(finish);
     return TRUE;
 }

@@ -10,28 +10,12 @@
 
 #include <objbase.h>
 
-// folder\name, or "" when the result would reach 260 bytes.
-static CString PathIn(const CString& folder, LPCSTR pszName)
+static BOOL IsTooLong(const CString& path)
 {
-    CString path = folder;
-    AppendBackslash(path);
-    if (!EndsWithBackslash(path))
-        return CString();
-    path += pszName;
-    return path.GetLength() < MAX_PATH ? path : CString();
+    return path.GetLength() >= MAX_PATH;
 }
 
-// The last two components of a path: "name\tavro.ini" of a settings file.
-static CString EntryTail(const CString& iniPath)
-{
-    int last = iniPath.ReverseFind('\\');
-    if (last <= 0)
-        return CString();
-    int parent = iniPath.Left(last).ReverseFind('\\');
-    return iniPath.Mid(parent + 1);
-}
-
-CMovedFolderRepair::CMovedFolderRepair()
+CMovedFolderRepair::CMovedFolderRepair() : m_nStartupLookup(ERROR_PATH_NOT_FOUND)
 {
 }
 
@@ -67,32 +51,31 @@ int CMovedFolderRepair::FindStale()
     m_oldIniPaths.RemoveAll();
     m_tooLongFolders.RemoveAll();
     m_toolDir = GetModuleDir();
-    m_residentPath = CResidentLink::ResidentPath();
     // An empty tool folder path (too long to fit) must not list the current folder.
     if (m_toolDir.IsEmpty())
         return 0;
+    // One lookup for the whole check and repair.
+    m_nStartupLookup = CResidentLink::LocateStartupFolder(m_startupFolder);
     CStringArray names, found, linkPaths, targets, arguments;
     CFolderUtil util;
     int n = util.EnumSubFolders(names, m_toolDir);
     for (int i = 0; i < n; ++i) {
-        CString linkPath = PathIn(m_toolDir + names[i], names[i] + ".lnk");
-        CString iniPath = PathIn(m_toolDir + names[i], CRegistLayout::kSettingsName);
-        if (!linkPath.IsEmpty() && !iniPath.IsEmpty()) {
+        CRegistLayout layout = LayoutOf(names[i]);
+        if (layout.Fits()) {
             found.Add(names[i]);
-            linkPaths.Add(linkPath);
-        } else if (iniPath.IsEmpty() || FileExists(iniPath)) {
+            linkPaths.Add(layout.EntryLinkPath());
+        } else if (IsTooLong(layout.SettingsPath()) || FileExists(layout.SettingsPath())) {
             m_tooLongFolders.Add(names[i]);
         }
     }
     CResidentLink::ReadEach(linkPaths, targets, arguments);
-    CString startupFolder = CResidentLink::StartupFolder();
     for (INT_PTR i = 0; i < found.GetSize(); ++i) {
         // Only a shortcut that could not be read is looked for again: the
         // check runs at every start, over every registration.
         CString oldIniPath;
         BOOL bRead = !targets[i].IsEmpty() || !arguments[i].IsEmpty();
         BOOL bStale = bRead ? IsStale(found[i], targets[i], arguments[i], oldIniPath)
-                            : !FileExists(linkPaths[i]) && IsStartupStale(found[i], startupFolder, oldIniPath);
+                            : !FileExists(linkPaths[i]) && IsStartupStale(found[i], oldIniPath);
         if (bStale) {
             m_staleFolders.Add(found[i]);
             m_oldIniPaths.Add(oldIniPath);
@@ -109,7 +92,7 @@ BOOL CMovedFolderRepair::IsStale(const CString& folderName, const CString& targe
     // shortcut belongs to that place and stays. Only when both are gone (the
     // folder moved, a drive came back under another letter) is it stale.
     // An unreadable shortcut gives an empty target and no arguments: not stale.
-    CString iniPath = PathIn(m_toolDir + folderName, CRegistLayout::kSettingsName);
+    CString iniPath = LayoutOf(folderName).SettingsPath();
     if (!CRegistLayout::IniPathOf(arguments, oldIniPath) || oldIniPath.IsEmpty() || target.IsEmpty())
         return FALSE;
     if (IsSameFile(oldIniPath, iniPath) || ItemExists(oldIniPath) || ItemExists(target))
@@ -119,32 +102,41 @@ BOOL CMovedFolderRepair::IsStale(const CString& folderName, const CString& targe
     return FileExists(iniPath);
 }
 
-BOOL CMovedFolderRepair::IsStartupStale(const CString& folderName, const CString& startupFolder,
-                                        CString& oldIniPath) const
+BOOL CMovedFolderRepair::IsStartupStale(const CString& folderName, CString& oldIniPath) const
 {
     // Without its entry shortcut a registration is known by its Startup
     // shortcut alone: stale when that one names this registration's settings
     // file (the same entry folder name) at a place that no longer exists.
-    CString iniPath = PathIn(m_toolDir + folderName, CRegistLayout::kSettingsName);
-    CString linkPath = startupFolder.IsEmpty() ? CString() : PathIn(startupFolder, folderName + ".lnk");
+    CRegistLayout layout = LayoutOf(folderName);
+    CString iniPath = layout.SettingsPath();
+    CString linkPath = layout.StartupLinkPath();
     CString target, arguments;
-    if (linkPath.IsEmpty() || !FileExists(linkPath) || !CResidentLink::Read(linkPath, target, arguments) ||
-        !CRegistLayout::IniPathOf(arguments, oldIniPath) || oldIniPath.IsEmpty())
+    if (linkPath.IsEmpty() || IsTooLong(linkPath) || !FileExists(linkPath) ||
+        !CResidentLink::Read(linkPath, target, arguments) || !CRegistLayout::IniPathOf(arguments, oldIniPath) ||
+        oldIniPath.IsEmpty())
         return FALSE;
-    if (lstrcmpiA(EntryTail(oldIniPath), EntryTail(iniPath)) != 0)
+    CRegistLayout old;
+    if (!CRegistLayout::FromSettingsPath(oldIniPath, old) || lstrcmpiA(old.EntryName(), folderName) != 0 ||
+        lstrcmpiA(old.SettingsPath(), oldIniPath) != 0)
         return FALSE;
     if (IsSameFile(oldIniPath, iniPath) || ItemExists(oldIniPath))
         return FALSE;
     return FileExists(iniPath);
 }
 
+CRegistLayout CMovedFolderRepair::LayoutOf(const CString& folderName) const
+{
+    CRegistLayout layout(m_toolDir, folderName);
+    layout.SetStartupFolder(m_nStartupLookup, m_startupFolder);
+    return layout;
+}
+
 int CMovedFolderRepair::RepairStale()
 {
-    CString startupFolder = CResidentLink::StartupFolder();
     HRESULT hrCom = CoInitialize(NULL);
     int nFailed = 0;
     for (INT_PTR i = 0; i < m_staleFolders.GetSize(); ++i)
-        nFailed += RepairEntry(m_staleFolders[i], m_oldIniPaths[i], startupFolder);
+        nFailed += RepairEntry(m_staleFolders[i], m_oldIniPaths[i]);
     if (SUCCEEDED(hrCom))
         CoUninitialize();
     if (nFailed > 0)
@@ -152,22 +144,17 @@ int CMovedFolderRepair::RepairStale()
     return nFailed;
 }
 
-int CMovedFolderRepair::RepairEntry(const CString& folderName, const CString& oldIniPath,
-                                    const CString& startupFolder)
+int CMovedFolderRepair::RepairEntry(const CString& folderName, const CString& oldIniPath)
 {
     // Written exactly as a commit writes them, from the settings file as it
     // stands; the paths inside it are the user's and stay as they are. A
     // settings file without a program still gives the shortcuts their target,
     // arguments and working folder.
-    CString entryFolder = m_toolDir + folderName;
-    CString linkName = folderName + ".lnk";
+    CRegistLayout layout = LayoutOf(folderName);
     CRegistEntry entry;
-    entry.m_strIniPath = PathIn(entryFolder, CRegistLayout::kSettingsName);
+    entry.m_strIniPath = layout.SettingsPath();
     LoadEntry(&entry);
     // The Startup shortcut goes first (see Relink), so a failure leaves the
     // registration stale and the next start asks again.
-    CString startupLink = startupFolder.IsEmpty() ? CString() : PathIn(startupFolder, linkName);
-    CRegistStore::Result done =
-        CRegistStore::Relink(entry, entryFolder, PathIn(entryFolder, linkName), startupLink, oldIniPath);
-    return done.Succeeded() ? 0 : 1;
+    return CRegistStore::Relink(entry, layout, oldIniPath).Succeeded() ? 0 : 1;
 }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "CString.h"
+#include "CRegistLayout.h"
 #include "CStringArray.h"
 
 class CRegistEntry;
@@ -44,14 +45,17 @@ private:
                  CString& oldIniPath) const;
     // TRUE when the registration has no entry shortcut and its Startup
     // shortcut names its settings file at a place that is gone.
-    BOOL IsStartupStale(const CString& folderName, const CString& startupFolder, CString& oldIniPath) const;
+    BOOL IsStartupStale(const CString& folderName, CString& oldIniPath) const;
+    // The registration's layout, with the Startup folder found once per run.
+    CRegistLayout LayoutOf(const CString& folderName) const;
     // Names the registrations that cannot be updated here, once, if any.
     void ReportTooLong() const;
     // 1 when a shortcut of one registration could not be written, else 0.
-    int RepairEntry(const CString& folderName, const CString& oldIniPath, const CString& startupFolder);
+    int RepairEntry(const CString& folderName, const CString& oldIniPath);
 
     CString m_toolDir;          // ends in a backslash; "" when it does not fit
-    CString m_residentPath;
+    CString m_startupFolder;    // "" when the lookup failed
+    int m_nStartupLookup;
     CStringArray m_staleFolders;
     CStringArray m_oldIniPaths;  // what each stale entry shortcut passed
     CStringArray m_tooLongFolders;

@@ -33,13 +33,13 @@ BOOL CNewFirst::OnInitDialog()
     CPropertyPage::OnInitDialog();
     DragAcceptFiles(TRUE);
     m_hbrWindow = CreateSolidBrush(GetSysColor(COLOR_WINDOW));
-    m_pSheet = static_cast<CRegistSheet*>(CWnd::FromHandle(::GetParent(m_hWnd)));
+    m_pSheet = static_cast<CRegistSheet*>(m_pOwnerSheet);
     return TRUE;
 }
 
 BOOL CNewFirst::OnSetActive()
 {
-    ::SendMessageA(::GetParent(m_hWnd), PSM_SETWIZBUTTONS, 0, PSWIZB_NEXT);
+    m_pSheet->SetWizardButtons(PSWIZB_NEXT);
     return CPropertyPage::OnSetActive();
 }
 

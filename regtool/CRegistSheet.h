@@ -6,6 +6,7 @@
 #include "CPropertySheet.h"
 #include "CRegistEntry.h"
 #include "CRegistEntryArray.h"
+#include "CRegistLayout.h"
 #include "FileKind.h"
 
 enum RegistMode {
@@ -44,11 +45,16 @@ public:
     {
         return ::LoadFileIcon(pszIconSource, pszRegisteredFile);
     }
-    // The icon that stands for a registration: its own icon source when it
-    // has one, else its program.
+    // The icon that stands for a registration, by the rule the tray and the
+    // shortcuts follow (CRegistLayout::IconSource).
     static HICON LoadEntryIcon(BOOL bOrgIcon, LPCSTR pszIconPath, LPCSTR pszProgram)
     {
-        return bOrgIcon ? ::LoadFileIcon(pszIconPath, pszProgram) : ::LoadFileIcon(pszProgram);
+        return CRegistLayout::UsesOwnIcon(bOrgIcon, pszIconPath) ? ::LoadFileIcon(pszIconPath, pszProgram)
+                                                                 : ::LoadFileIcon(pszProgram);
+    }
+    static HICON LoadEntryIcon(const CRegistEntry& entry)
+    {
+        return LoadEntryIcon(entry.m_bOrgIcon, entry.m_strIconPath, entry.m_strProgram);
     }
 
     CNewFirst* m_pNewFirst;

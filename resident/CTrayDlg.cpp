@@ -3,6 +3,7 @@
 #include "CTrayIconId.h"
 #include "CMenu.h"
 #include "CRegistEntry.h"
+#include "CRegistLayout.h"
 #include "CShellIcon.h"
 #include "CShellItemLaunch.h"
 #include "CWinApp.h"
@@ -172,7 +173,7 @@ static HICON ExtractSmallIcon(LPCSTR pszPath)
 
 int CTrayDlg::AcquireIcon()
 {
-    if (m_bOrgIcon && !m_strIconPath.IsEmpty()) {
+    if (CRegistLayout::UsesOwnIcon(m_bOrgIcon, m_strIconPath)) {
         // The chosen icon file failed: the user asked for that icon, so the
         // program's own is not taken as a silent substitute.
         HICON hIcon = ExtractSmallIcon(m_strIconPath);

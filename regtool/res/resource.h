@@ -42,8 +42,8 @@
 #define IDS_LABEL_ICONPATH              210
 
 /* Message box texts: IDS_MSG_ names, numbered from 2001, each with a row in the
-   user guide's message table for Tavro.exe. The framework's (AfxRes.h) and the
-   entry store's (EntryStoreRes.h) come from their own files. */
+   user guide's message table for Tavro.exe. The framework's (AfxRes.h) come
+   from its own file; the entry store shows nothing and has no texts. */
 #define IDS_MSG_ALREADY_RUNNING         2001
 #define IDS_MSG_TOOL_FOLDER_TOO_LONG    2002
 #define IDS_MSG_TOOL_FOLDER_UNREPRESENTABLE 2003
@@ -78,6 +78,9 @@
 #define IDS_MSG_FOLDER_IN_USE           2032
 #define IDS_MSG_LINK_TARGET_MISSING     2033
 #define IDS_MSG_SHORTCUTS_NOT_UPDATED   2034
+#define IDS_MSG_FILE_NOT_DELETED        2035
+#define IDS_MSG_FOLDER_NOT_DELETED      2036
+#define IDS_MSG_ITEM_NOT_REMOVABLE      2037
 
 /* Main menu dialog. */
 #define IDC_PLANET                      1014

@@ -249,6 +249,39 @@ class RegisterTest(unittest.TestCase):
         props = h.read_link(os.path.join(self.startup, "calc.exe.lnk"))
         self.assertEqual("/INI=" + h.to_windows(os.path.join(original, "tavro.ini")), props.get("arguments"))
 
+    def test_removal_changes_nothing_or_completes(self):
+        """What would stop a removal half way is named before anything goes; an
+        Explorer window on the entry folder stops nothing."""
+        tool = ToolSession(self.folder)
+        self.register(tool, self.add_program("calc.exe"), shots=False)
+        entry = os.path.join(self.folder, "calc.exe")
+        kept = [os.path.join(self.startup, "calc.exe.lnk"), os.path.join(entry, "calc.exe.lnk"),
+                os.path.join(entry, "tavro.ini")]
+        held = os.path.join(entry, "notes.txt")
+        open(held, "wb").write(b"x")
+        long_file = os.path.join(entry, "n" * (261 - len(h.to_windows(entry).encode("cp932"))))
+        text = "次のファイルまたはフォルダを削除出来ないため、何も削除しませんでした. Error = %d\n%s"
+        for code, item in ((32, held), (206, long_file)):
+            if code == 32:
+                self.assertEqual("1", h.probe("hold", h.to_windows(held)).strip())
+            else:
+                open(long_file, "wb").write(b"x")
+            sheet = self.delete_line(tool, 0)
+            box, shown = h.wait_until(lambda: h.message_boxes(), 10)[0]
+            self.assertEqual(text % (code, h.to_windows(item)), shown)
+            h.close_box(box)
+            self.assertEqual([True] * 3, [os.path.exists(p) for p in kept])
+            h.probe("release")
+            h.click_control(sheet.hwnd, 2)   # Cancel
+        os.remove(long_file)
+        self.assertEqual("1", h.probe("hold", h.to_windows(entry)).strip())
+        sheet = self.delete_line(tool, 0)
+        wait_page_text(sheet, 1024)
+        self.assertEqual([], h.message_boxes())
+        self.assertFalse(os.path.exists(kept[0]))
+        h.probe("release")
+        self.assertTrue(h.wait_until(lambda: not os.path.exists(entry), 10), "entry folder kept")
+
     def launch_from_tray(self, lnk_unix):
         """Opens the entry shortcut through the shell, as the user or the next
         logon does, and double-clicks the icon of the resident it starts."""

@@ -3,6 +3,7 @@
 // deletes its target; RemoveDirectoryA on a link to a folder removes the
 // (empty) target; a Unix name with ¥ comes back from FindFirstFileA with
 // backslashes. None of that may reach anything outside the removed tree.
+#include "CFolderUtil.h"
 #include "PathUtil.h"
 #include "TestSupport.h"
 
@@ -80,16 +81,6 @@ void RemoveUnixLink(const CString& link)
     PumpUntil([&] { return !Listed(link); });
 }
 
-std::string Text(const char* format, int code)
-{
-    CString text;
-    text.Format(format, code);
-    return std::string(text.GetString()) + "\n";
-}
-
-const char kFileText[] = "ファイルが削除出来ません. Error = %d";
-const char kFolderText[] = "フォルダが削除出来ません. Error = %d";
-
 }  // namespace
 
 TEST(RemoveFolderTree, LeavesLinkTargetsAlone)
@@ -99,19 +90,22 @@ TEST(RemoveFolderTree, LeavesLinkTargetsAlone)
     ASSERT_TRUE(folder.MakeFolder("outside"));
     ASSERT_TRUE(folder.WriteFile("outside\\inner.txt", "keep"));
     ASSERT_TRUE(folder.MakeFolder("empty"));
-    struct Case { const char* target; const char* text; const char* survivor; } cases[] = {
-        { "victim.txt", kFileText, "victim.txt" },
-        { "outside", kFolderText, "outside\\inner.txt" },
-        { "empty", kFolderText, "empty" },
+    struct Case { const char* target; CFolderUtil::FailureKind kind; const char* survivor; } cases[] = {
+        { "victim.txt", CFolderUtil::FailFile, "victim.txt" },
+        { "outside", CFolderUtil::FailFolder, "outside\\inner.txt" },
+        { "empty", CFolderUtil::FailFolder, "empty" },
     };
     for (const Case& c : cases) {
         ASSERT_TRUE(folder.MakeFolder("e"));
         ASSERT_TRUE(folder.WriteFile("e\\plain.txt", "x"));
         if (!MakeUnixLink(folder.Sub(c.target), folder.Sub("e"), "link"))
             GTEST_SKIP() << "no Unix symbolic links here";
-        MessageBoxRecorder boxes;
-        EXPECT_EQ(ERROR_CANT_RESOLVE_FILENAME, RemoveFolderTree(folder.Sub("e"))) << c.target;
-        EXPECT_EQ(Text(c.text, 1921), boxes.Texts()) << c.target;
+        CFolderUtil util;
+        EXPECT_EQ(ERROR_CANT_RESOLVE_FILENAME, util.CheckRemovable(folder.Sub("e"))) << c.target;
+        EXPECT_TRUE(PathExists(folder.Sub("e\\plain.txt"))) << c.target;
+        EXPECT_EQ(ERROR_CANT_RESOLVE_FILENAME, util.RemoveFolderTree(folder.Sub("e"))) << c.target;
+        EXPECT_EQ(c.kind, util.FailedKind()) << c.target;
+        EXPECT_STREQ(folder.Sub("e\\link"), util.FailedItem()) << c.target;
         EXPECT_TRUE(PathExists(folder.Sub(c.survivor))) << c.target;
         EXPECT_EQ("keep", ReadWholeFile(folder.Sub("victim.txt"))) << c.target;
         EXPECT_EQ("keep", ReadWholeFile(folder.Sub("outside\\inner.txt"))) << c.target;
@@ -127,9 +121,10 @@ TEST(RemoveFolderTree, RootThatIsALinkIsNotEntered)
     ASSERT_TRUE(folder.WriteFile("outside\\inner.txt", "keep"));
     if (!MakeUnixLink(folder.Sub("outside"), folder.Path(), "e"))
         GTEST_SKIP() << "no Unix symbolic links here";
-    MessageBoxRecorder boxes;
-    EXPECT_EQ(ERROR_CANT_RESOLVE_FILENAME, RemoveFolderTree(folder.Sub("e")));
-    EXPECT_EQ(Text(kFolderText, 1921), boxes.Texts());
+    CFolderUtil util;
+    EXPECT_EQ(ERROR_CANT_RESOLVE_FILENAME, util.CheckRemovable(folder.Sub("e")));
+    EXPECT_EQ(ERROR_CANT_RESOLVE_FILENAME, util.RemoveFolderTree(folder.Sub("e")));
+    EXPECT_EQ(CFolderUtil::FailTree, util.FailedKind());
     EXPECT_EQ("keep", ReadWholeFile(folder.Sub("outside\\inner.txt")));
     RemoveUnixLink(folder.Sub("e"));
 }
@@ -153,9 +148,11 @@ TEST(RemoveFolderTree, NameThatArrivesWithBackslashesIsNotActedOn)
     FindClose(hFind);
     ASSERT_STREQ("x\\..\\..\\victim.txt", data.cFileName) << "best-fit conversion changed";
 
-    MessageBoxRecorder boxes;
-    EXPECT_EQ(ERROR_DIR_NOT_EMPTY, RemoveFolderTree(folder.Sub("p\\e")));
-    EXPECT_EQ(Text(kFolderText, 145), boxes.Texts());
+    CFolderUtil util;
+    EXPECT_EQ(ERROR_DIR_NOT_EMPTY, util.CheckRemovable(folder.Sub("p\\e")));
+    EXPECT_TRUE(PathExists(folder.Sub("p\\e\\plain.txt")));
+    EXPECT_EQ(ERROR_DIR_NOT_EMPTY, util.RemoveFolderTree(folder.Sub("p\\e")));
+    EXPECT_STREQ(folder.Sub("p\\e"), util.FailedItem());
     EXPECT_EQ("keep", ReadWholeFile(folder.Sub("p\\victim.txt")));
     EXPECT_FALSE(PathExists(folder.Sub("p\\e\\plain.txt")));
     EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(yen.c_str()));

@@ -20,20 +20,6 @@ std::vector<std::string> Sorted(const CStringArray& names)
     return result;
 }
 
-std::string FolderText(int code)
-{
-    CString text;
-    text.Format("フォルダが削除出来ません. Error = %d", code);
-    return text.GetString();
-}
-
-std::string FileText(int code)
-{
-    CString text;
-    text.Format("ファイルが削除出来ません. Error = %d", code);
-    return text.GetString();
-}
-
 std::wstring LongPath(const CString& path)
 {
     wchar_t buffer[1024] = {0};
@@ -142,41 +128,54 @@ TEST(RemoveFolderTree, ReadOnlyFileStopsTheRemoval)
     ASSERT_TRUE(SetFileAttributesA(folder.Sub("e\\sub\\ro.txt"), FILE_ATTRIBUTE_READONLY));
 
     MessageBoxRecorder boxes;
-    EXPECT_EQ(ERROR_ACCESS_DENIED, RemoveFolderTree(folder.Sub("e")));
-    ASSERT_EQ(1u, boxes.Count()) << boxes.Texts();
-    EXPECT_EQ(FileText(5), boxes.LastText());
-    EXPECT_EQ(0u, boxes.Boxes()[0].type);
+    CFolderUtil util;
+    EXPECT_EQ(ERROR_ACCESS_DENIED, util.RemoveFolderTree(folder.Sub("e")));
+    EXPECT_EQ(CFolderUtil::FailFile, util.FailedKind());
+    EXPECT_STREQ(folder.Sub("e\\sub\\ro.txt"), util.FailedItem());
+    EXPECT_EQ(0u, boxes.Count()) << boxes.Texts();
     EXPECT_TRUE(PathExists(folder.Sub("e\\sub\\ro.txt")));
 }
 
-// What would stop a removal half way is found before anything goes: a
-// read-only file anywhere in the tree, a folder another program holds open.
-TEST(FindBlockingItem, ReadOnlyFilesAndFoldersHeldOpen)
+// What would stop a removal half way is found before anything goes, by
+// name; holders that allow deletion (an Explorer window) do not count.
+TEST(CheckRemovable, VerdictsOnStagedItems)
 {
     TempFolder folder("store_block");
     ASSERT_TRUE(folder.MakeFolder("e"));
     ASSERT_TRUE(folder.MakeFolder("e\\sub"));
-    ASSERT_TRUE(folder.WriteFile("e\\sub\\ro.txt", "x"));
-    CFolderUtil util;
-    CString item;
-    EXPECT_EQ(0, util.FindBlockingItem(folder.Sub("e"), item));
-
-    ASSERT_TRUE(SetFileAttributesA(folder.Sub("e\\sub\\ro.txt"), FILE_ATTRIBUTE_READONLY));
-    EXPECT_EQ(ERROR_ACCESS_DENIED, util.FindBlockingItem(folder.Sub("e"), item));
-    EXPECT_STREQ(folder.Sub("e\\sub\\ro.txt"), item);
-    SetFileAttributesA(folder.Sub("e\\sub\\ro.txt"), FILE_ATTRIBUTE_NORMAL);
-
-    // Held as a current folder is held: the handle shares reading and writing only.
-    for (LPCSTR held : { "e", "e\\sub" }) {
-        HANDLE hHeld = CreateFileA(folder.Sub(held), FILE_TRAVERSE | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                   NULL, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
+    ASSERT_TRUE(folder.WriteFile("e\\sub\\f.txt", "x"));
+    const DWORD kAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    const DWORD kNoDelete = FILE_SHARE_READ | FILE_SHARE_WRITE;
+    const DWORD kFolder = FILE_FLAG_BACKUP_SEMANTICS;
+    struct Case { const char* held; DWORD access, share, flags; BOOL readOnly; int code; const char* item; } cases[] = {
+        { NULL, 0, 0, 0, FALSE, 0, "" },
+        { NULL, 0, 0, 0, TRUE, ERROR_ACCESS_DENIED, "e\\sub\\f.txt" },
+        // A current folder, as Windows holds it.
+        { "e", FILE_TRAVERSE | SYNCHRONIZE, kNoDelete, kFolder, FALSE, ERROR_SHARING_VIOLATION, "e" },
+        { "e\\sub", FILE_TRAVERSE | SYNCHRONIZE, kNoDelete, kFolder, FALSE, ERROR_SHARING_VIOLATION, "e\\sub" },
+        // An Explorer window on the folder: listing and watching, sharing everything.
+        { "e", FILE_LIST_DIRECTORY, kAll, kFolder, FALSE, 0, "" },
+        { "e\\sub\\f.txt", GENERIC_READ, kNoDelete, 0, FALSE, ERROR_SHARING_VIOLATION, "e\\sub\\f.txt" },
+        { "e\\sub\\f.txt", GENERIC_READ, kAll, 0, FALSE, 0, "" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.held ? c.held : "(none)");
+        HANDLE hHeld = c.held ? CreateFileA(folder.Sub(c.held), c.access, c.share, NULL, OPEN_EXISTING, c.flags, NULL)
+                              : NULL;
         ASSERT_NE(INVALID_HANDLE_VALUE, hHeld);
-        EXPECT_EQ(ERROR_SHARING_VIOLATION, util.FindBlockingItem(folder.Sub("e"), item)) << held;
-        EXPECT_STREQ(folder.Sub(held), item);
-        CloseHandle(hHeld);
+        HANDLE hWatch = c.flags ? FindFirstChangeNotificationA(folder.Sub(c.held), TRUE, FILE_NOTIFY_CHANGE_FILE_NAME)
+                                : INVALID_HANDLE_VALUE;
+        SetFileAttributesA(folder.Sub("e\\sub\\f.txt"), c.readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
+        CFolderUtil util;
+        EXPECT_EQ(c.code, util.CheckRemovable(folder.Sub("e")));
+        EXPECT_STREQ(c.code ? folder.Sub(c.item) : CString(), util.FailedItem());
+        SetFileAttributesA(folder.Sub("e\\sub\\f.txt"), FILE_ATTRIBUTE_NORMAL);
+        if (hWatch != INVALID_HANDLE_VALUE)
+            FindCloseChangeNotification(hWatch);
+        if (hHeld)
+            CloseHandle(hHeld);
+        ASSERT_TRUE(PathExists(folder.Sub("e\\sub\\f.txt")));
     }
-    EXPECT_EQ(0, util.FindBlockingItem(folder.Sub("e"), item));
-    EXPECT_TRUE(PathExists(folder.Sub("e\\sub\\ro.txt")));
 }
 
 // The store names the step that stopped it, with the code and the path, and
@@ -189,23 +188,17 @@ TEST(CRegistStore, ResultsNameTheStepTheCodeAndThePath)
     ASSERT_TRUE(folder.MakeFolder("e\\tavro.ini"));
     CRegistEntry entry;
     entry.m_strProgram = "C:\\x\\e";
-    CRegistStore::CommitPaths paths;
-    paths.bCopy = FALSE;
-    paths.linkName = "e.lnk";
-    paths.entryFolder = folder.Sub("taken");
-    paths.iniPath = folder.Sub("taken\\tavro.ini");
-    CRegistStore::Result done = CRegistStore::Commit(entry, paths, TRUE);
+    CRegistLayout taken(folder.Path() + "\\", "taken");
+    CRegistStore::Result done = CRegistStore::Commit(entry, taken, TRUE);
     EXPECT_EQ(CRegistStore::StepEntryFolder, done.step);
     EXPECT_EQ(ERROR_ALREADY_EXISTS, done.code);
     EXPECT_STREQ(folder.Sub("taken"), done.path);
 
-    paths.entryFolder = folder.Sub("e");
-    paths.iniPath = folder.Sub("e\\tavro.ini");
-    paths.linkPath = folder.Sub("e\\e.lnk");
-    done = CRegistStore::Commit(entry, paths, TRUE);
+    CRegistLayout layout(folder.Path() + "\\", "e");
+    done = CRegistStore::Commit(entry, layout, TRUE);
     EXPECT_EQ(CRegistStore::StepSettings, done.step);
-    EXPECT_STREQ(paths.iniPath, done.path);
-    EXPECT_FALSE(PathExists(paths.linkPath));
+    EXPECT_STREQ(folder.Sub("e\\tavro.ini"), done.path);
+    EXPECT_FALSE(PathExists(folder.Sub("e\\e.lnk")));
 
     ASSERT_TRUE(folder.WriteFile("e\\ro.txt", "x"));
     ASSERT_TRUE(SetFileAttributesA(folder.Sub("e\\ro.txt"), FILE_ATTRIBUTE_READONLY));
@@ -283,8 +276,11 @@ TEST(RemoveFolderTree, RefusesPathsOutsideAnEntryFolder)
     };
     for (const Case& c : cases) {
         MessageBoxRecorder boxes;
-        EXPECT_EQ(c.result, RemoveFolderTree(c.path)) << "path [" << c.path << "]";
-        EXPECT_EQ(FolderText(c.result) + "\n", boxes.Texts()) << "path [" << c.path << "]";
+        CFolderUtil util;
+        EXPECT_EQ(c.result, util.CheckRemovable(c.path)) << "path [" << c.path << "]";
+        EXPECT_EQ(CFolderUtil::FailTree, util.FailedKind()) << "path [" << c.path << "]";
+        EXPECT_EQ(c.result, util.RemoveFolderTree(c.path)) << "path [" << c.path << "]";
+        EXPECT_EQ(0u, boxes.Count()) << boxes.Texts();
         ASSERT_TRUE(PathExists(folder.Sub("e\\keep.txt"))) << "path [" << c.path << "]";
         ASSERT_TRUE(PathExists(folder.Sub("canary.txt"))) << "path [" << c.path << "]";
     }
@@ -304,52 +300,34 @@ TEST(RemoveFolderTree, ItemPathsOf260BytesStopIt)
     ASSERT_NE(INVALID_HANDLE_VALUE, hFile);
     CloseHandle(hFile);
 
-    MessageBoxRecorder boxes;
-    EXPECT_EQ(ERROR_FILENAME_EXCED_RANGE, RemoveFolderTree(folder.Sub("e")));
-    EXPECT_EQ(FileText(206) + "\n", boxes.Texts());
+    CFolderUtil util;
+    EXPECT_EQ(ERROR_FILENAME_EXCED_RANGE, util.CheckRemovable(folder.Sub("e")));
+    EXPECT_STREQ(file, util.FailedItem());
+    EXPECT_EQ(ERROR_FILENAME_EXCED_RANGE, util.RemoveFolderTree(folder.Sub("e")));
+    EXPECT_EQ(CFolderUtil::FailFile, util.FailedKind());
     EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(LongPath(file).c_str()));
     DeleteFileW(LongPath(file).c_str());
     RemoveDirectoryW(LongPath(deep).c_str());
 }
 
-namespace {
-
-int g_dispatched = 0;
-
-LRESULT CALLBACK CountingProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_APP)
-        ++g_dispatched;
-    return DefWindowProcA(hWnd, message, wParam, lParam);
-}
-
-}  // namespace
-
-TEST(RemoveFolderTree, DispatchesOneMessagePerItem)
+// The store dispatches nothing itself: a long removal reaches the caller's
+// callback once per item visited, and the caller keeps its windows going.
+TEST(RemoveFolderTree, CallsTheProgressCallbackPerItemAndDispatchesNothing)
 {
     TempFolder folder("store_pump");
     ASSERT_TRUE(folder.MakeFolder("e"));
     ASSERT_TRUE(folder.MakeFolder("e\\sub"));
     ASSERT_TRUE(folder.WriteFile("e\\a.txt", "x"));
     ASSERT_TRUE(folder.WriteFile("e\\sub\\b.txt", "x"));
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = CountingProc;
-    wc.hInstance = GetModuleHandleA(NULL);
-    wc.lpszClassName = "StorePumpCounter";
-    RegisterClassA(&wc);
-    HWND hWnd = CreateWindowA("StorePumpCounter", "", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL,
-                              wc.hInstance, NULL);
-    ASSERT_TRUE(hWnd != NULL);
     PumpMessages();
-    for (int i = 0; i < 20; ++i)
-        PostMessageA(hWnd, WM_APP, 0, 0);
-    g_dispatched = 0;
-
-    MessageBoxRecorder boxes;
-    EXPECT_EQ(0, RemoveFolderTree(folder.Sub("e")));
+    PostThreadMessageA(GetCurrentThreadId(), WM_APP, 0, 0);
+    int calls = 0;
+    CFolderUtil util([](void* pCalls) { ++*static_cast<int*>(pCalls); }, &calls);
+    EXPECT_EQ(0, util.CheckRemovable(folder.Sub("e")));
     // e: ".", "..", "sub", "a.txt"; e\sub: ".", "..", "b.txt".
-    EXPECT_EQ(7, g_dispatched);
-    PumpMessages();
-    EXPECT_EQ(20, g_dispatched);
-    DestroyWindow(hWnd);
+    EXPECT_EQ(7, calls);
+    EXPECT_EQ(0, util.RemoveFolderTree(folder.Sub("e")));
+    EXPECT_EQ(14, calls);
+    MSG msg;
+    EXPECT_TRUE(PeekMessageA(&msg, NULL, WM_APP, WM_APP, PM_REMOVE));
 }

@@ -1,5 +1,6 @@
 // Path helpers on Shift-JIS paths: 表 ソ 能 予 十 end in the byte 0x5C, which
 // must never count as a backslash, and no result may be a cut path.
+#include "CRegistLayout.h"
 #include "CWinApp.h"
 #include "PathUtil.h"
 #include "TestSupport.h"
@@ -178,4 +179,44 @@ TEST(IsSameFile, OtherFormsOfOnePathNameTheSameFile)
     // Where a file is missing the text decides.
     EXPECT_TRUE(IsSameFile("X:\\gone\\tavro.ini", "x:\\GONE\\tavro.ini"));
     EXPECT_FALSE(IsSameFile("X:\\gone\\tavro.ini", "Y:\\gone\\tavro.ini"));
+}
+
+// Every path and name of a registration comes from the tool's folder and the
+// entry's name; the settings path leads back to both.
+TEST(CRegistLayout, PathsOfARegistration)
+{
+    CString longName = PadTo("", 250);
+    struct Case { const char* toolDir; const char* name; const char* startup; const char* ini; const char* link;
+                  const char* startupLink; BOOL fits; } cases[] = {
+        { "C:\\Tools\\Tavro\\", "calc.exe", "C:\\S", "C:\\Tools\\Tavro\\calc.exe\\tavro.ini",
+          "C:\\Tools\\Tavro\\calc.exe\\calc.exe.lnk", "C:\\S\\calc.exe.lnk", TRUE },
+        { "C:\\表\\", "表示ソフト.exe", "", "C:\\表\\表示ソフト.exe\\tavro.ini",
+          "C:\\表\\表示ソフト.exe\\表示ソフト.exe.lnk", "", TRUE },
+        { "", "calc.exe", "", "calc.exe\\tavro.ini", "calc.exe\\calc.exe.lnk", "", FALSE },
+        { "C:\\T\\", "", "", "C:\\T\\tavro.ini", "C:\\T\\.lnk", "", FALSE },
+        { "C:\\T\\", longName, "", NULL, NULL, "", FALSE },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CRegistLayout layout(c.toolDir, c.name);
+        layout.SetStartupFolder(c.startup[0] ? 0 : ERROR_PATH_NOT_FOUND, c.startup);
+        EXPECT_EQ(c.fits, layout.Fits());
+        EXPECT_STREQ(c.startupLink, layout.StartupLinkPath());
+        if (!c.ini)
+            continue;
+        EXPECT_STREQ(c.ini, layout.SettingsPath());
+        EXPECT_STREQ(c.link, layout.EntryLinkPath());
+        EXPECT_STREQ(CString(c.toolDir) + "TavroCore.Exe", layout.ResidentPath());
+        EXPECT_STREQ(CString("/INI=") + c.ini, layout.Arguments());
+        CRegistLayout back;
+        EXPECT_EQ(c.toolDir[0] != '\0', CRegistLayout::FromSettingsPath(c.ini, back));
+        if (c.toolDir[0] && c.name[0]) {
+            EXPECT_STREQ(c.toolDir, back.ToolDir());
+            EXPECT_STREQ(c.name, back.EntryName());
+        }
+    }
+    // One icon rule: an own icon only when the flag is set and a file is named.
+    EXPECT_STREQ("i.ico", CRegistLayout::IconSource(TRUE, "i.ico", "p.exe"));
+    EXPECT_STREQ("p.exe", CRegistLayout::IconSource(TRUE, "", "p.exe"));
+    EXPECT_STREQ("p.exe", CRegistLayout::IconSource(FALSE, "i.ico", "p.exe"));
 }

@@ -25,6 +25,7 @@ const char kNotRemovable[] = "この登録のフォルダは削除できませ�
 const char kStartupLocked[] = "スタートアップのショートカットが削除出来ません. Error = ";
 const char kReadOnly[] = "読み取り専用のファイルがあるため、削除出来ません．\n";
 const char kFolderHeld[] = "フォルダが他のプログラムで使用中のため、削除出来ません. Error = 32\n";
+const char kItemHeld[] = "次のファイルまたはフォルダを削除出来ないため、何も削除しませんでした. Error = 32\n";
 const char kStartupSkipped[] = "スタートアップには登録しませんでした．";
 const char kMoved[] = "Tavroのフォルダが移動されたため、2件の登録のショートカットが古い場所を指しています．\n"
                       "新しい場所に合わせて更新しますか？";
@@ -402,8 +403,9 @@ TEST_F(EntryPageTest, StartupShortcutThatCannotBeMadeGivesTwoAndKeepsThePage)
 
     EXPECT_EQ(CEntryPage::ResultStartupFailed, sheet.m_pEntryPage->CommitEntry());
     EXPECT_EQ(2u, boxes.Count());
-    EXPECT_EQ(CEntryPage::ResultStartupFailed,
-              sheet.m_pEntryPage->CreateStartupLink("tvbCalc.exe.lnk", ToolDir() + "tvbCalc.exe", "x"));
+    CRegistLayout layout(ToolDir(), "tvbCalc.exe");
+    CResidentLink::LocateStartupFolder(layout);
+    EXPECT_EQ(CEntryPage::ResultStartupFailed, sheet.m_pEntryPage->CreateStartupLink(layout));
 }
 
 TEST_F(EntryPageTest, CommitsThatWouldWriteNothingUsableAreRefusedUntouched)
@@ -635,13 +637,24 @@ TEST_F(EntryPageTest, FilesThatCannotBeDeletedStopTheRemoval)
     ASSERT_TRUE(wizard.Next());
     CloseHandle(hHeld);
     EXPECT_EQ(kFolderHeld + std::string(folder), boxes.LastText());
-    EXPECT_EQ(3u, boxes.Count()) << boxes.Texts();
+    // A file another program keeps open without delete sharing.
+    hHeld = CreateFileA(folder + "\\readonly.bin", GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_TRUE(wizard.Next());
+    CloseHandle(hHeld);
+    EXPECT_EQ(kItemHeld + std::string(folder) + "\\readonly.bin", boxes.LastText());
+    EXPECT_EQ(4u, boxes.Count()) << boxes.Texts();
     EXPECT_EQ(131u, wizard.CurrentTemplate());
     EXPECT_EQ(startupBefore, ReadWholeFile(startup));
     EXPECT_TRUE(PathExists(folder + "\\tavro.ini"));
     EXPECT_TRUE(PathExists(folder + "\\readonly.bin"));
 
+    // An Explorer window on the folder shares everything: no refusal, and
+    // the folder goes when that window lets it go.
+    hHeld = CreateFileA(folder, FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
     ASSERT_TRUE(wizard.Next());
+    CloseHandle(hHeld);
+    EXPECT_EQ(4u, boxes.Count()) << boxes.Texts();
     EXPECT_EQ(132u, wizard.CurrentTemplate());
     EXPECT_FALSE(PathExists(folder));
     EXPECT_FALSE(PathExists(startup));
@@ -797,8 +810,9 @@ TEST_F(EntryPageTest, CopyOfTheToolFolderIsNotAMove)
     char shortIni[MAX_PATH] = {0};
     ASSERT_NE(0u, GetShortPathNameA(ini, shortIni, MAX_PATH));
     ASSERT_NE(std::string(ini), std::string(shortIni));
-    ASSERT_EQ(0, CResidentLink::Write(StartupLink("tvbCalc.exe"), Entry(m_program, "Calc"),
-                                      original + "\\tvbCalc.exe", shortIni));
+    CRegistLayout shortLayout;
+    ASSERT_TRUE(CRegistLayout::FromSettingsPath(shortIni, shortLayout));
+    ASSERT_EQ(0, CResidentLink::Write(StartupLink("tvbCalc.exe"), Entry(m_program, "Calc"), shortLayout));
     CRegistSheet sheet(RegistDelete, NULL);
     WizardDriver wizard(&sheet);
     ShowRemoval(wizard, 0);

@@ -226,16 +226,30 @@ TEST_F(WelcomeDialogTest, PictureFillsItsPlace)
     EXPECT_EQ(place.bottom, bm.bmHeight);
 }
 
+WNDPROC g_dialogProc = NULL;
+int g_iconErases = 0;
+
+LRESULT CALLBACK CountIconErases(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    g_iconErases += message == WM_ICONERASEBKGND ? 1 : 0;
+    return CallWindowProcA(g_dialogProc, hWnd, message, wParam, lParam);
+}
+
 TEST_F(WelcomeDialogTest, MinimisedDialogPaintsItsIcon)
 {
     ShowWindow(m_hDlg, SW_SHOWMINIMIZED);
     PumpMessages();
     ASSERT_TRUE(IsIconic(m_hDlg));
-    InvalidateRect(m_hDlg, NULL, TRUE);
-    UpdateWindow(m_hDlg);
-    // The paint was taken: nothing is left to paint.
-    RECT rect;
-    EXPECT_FALSE(GetUpdateRect(m_hDlg, &rect, FALSE));
+    // The dialog's class has no icon, so only the dialog's own icon paint
+    // erases an icon's background (the default paint would validate silently).
+    // A minimised window may have no client area to invalidate: the paint is
+    // sent as the taskbar's thumbnail would ask for it.
+    g_dialogProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(m_hDlg, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountIconErases)));
+    g_iconErases = 0;
+    SendMessageA(m_hDlg, WM_PAINT, 0, 0);
+    SetWindowLongPtrA(m_hDlg, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_dialogProc));
+    EXPECT_EQ(1, g_iconErases);
     ShowWindow(m_hDlg, SW_SHOWNORMAL);
     PumpMessages();
     EXPECT_FALSE(IsIconic(m_hDlg));

@@ -9,6 +9,9 @@
 //   post HWND MSG WPARAM LPARAM  PostMessage with numbers
 //   readlink PATH                the properties of a shortcut
 //   startup                      the Startup folder of the user
+//   hold PATH                    keeps PATH open until "release": a folder as an Explorer
+//                                window holds it, a file without delete sharing; "1" when held
+//   release                      closes everything "hold" opened
 //   taskbarcreated               broadcasts "TaskbarCreated" as a restarted shell does
 //   alive PID                    "1" when the process runs, else "0"
 //   menu                         items of the open popup menu: id | text
@@ -249,6 +252,44 @@ static int MakeExpLink(const std::wstring& link, const std::wstring& target)
     return ok && written == data.size() ? 0 : 4;
 }
 
+// ---- hold / release -----------------------------------------------------
+// Other programs' handles on a registration's files, as a removal meets them:
+// an Explorer window lists and watches its folder, sharing everything; an
+// editor may keep a file open without letting it be deleted.
+static std::vector<HANDLE> g_held;
+static std::vector<HANDLE> g_watched;
+
+static int HoldCommand(const Args& argv, const std::string& cmd)
+{
+    if (cmd == "release") {
+        for (HANDLE h : g_watched)
+            FindCloseChangeNotification(h);
+        for (HANDLE h : g_held)
+            CloseHandle(h);
+        g_watched.clear();
+        g_held.clear();
+        return 0;
+    }
+    const std::wstring& path = argv.wide[2];
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    BOOL folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    HANDLE h = folder ? CreateFileW(path.c_str(), FILE_LIST_DIRECTORY,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS, NULL)
+                      : CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                                    OPEN_EXISTING, 0, NULL);
+    std::printf("%d\n", h != INVALID_HANDLE_VALUE ? 1 : 0);
+    if (h == INVALID_HANDLE_VALUE)
+        return 1;
+    g_held.push_back(h);
+    HANDLE hWatch = folder ? FindFirstChangeNotificationW(path.c_str(), TRUE, FILE_NOTIFY_CHANGE_FILE_NAME |
+                                                                             FILE_NOTIFY_CHANGE_DIR_NAME)
+                           : INVALID_HANDLE_VALUE;
+    if (hWatch != INVALID_HANDLE_VALUE)
+        g_watched.push_back(hWatch);
+    return folder && hWatch == INVALID_HANDLE_VALUE ? 1 : 0;
+}
+
 // Another process's current folder, from its process parameters (x64
 // layout: PEB+0x20 the parameters, +0x38 CurrentDirectory.DosPath).
 static std::string CurrentFolderOf(DWORD pid)
@@ -351,6 +392,8 @@ static int RunCommand(const Args& argv)
     if (argc < 2)
         return 1;
     std::string cmd = argv[1];
+    if ((cmd == "hold" && argc > 2) || cmd == "release")
+        return HoldCommand(argv, cmd);
     if (cmd == "windows") {
         EnumWindows(PrintTopLevel, 0);
     } else if (cmd == "children" && argc > 2) {
