@@ -194,6 +194,8 @@ class ResidentTest(unittest.TestCase):
         self.assertEqual(icons, watcher.icon_count(), "icons were added twice")
         h.screenshot("resident_after_taskbarcreated")
         self.assertTrue(self.open_menu(*pos), "the icon stopped answering")
+        h.click_menu_item("last")
+        self.assertTrue(h.wait_until(lambda: not h.find_windows(title=h.RESIDENT_TITLE), 10), "it runs on")
 
     def test_reload_and_end_reach_only_their_own_registration(self):
         # The same registration name in another Tavro folder runs throughout.
