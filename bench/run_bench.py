@@ -234,7 +234,7 @@ def idle_rows(desktop, subfolder, label, seconds=60):
     resident = idle_run(desktop, launcher, where + "\\TavroCore.Exe",
                         "/INI=C:\\TavroBench\\logon\\App*.exe\\tavro.ini", ID_APP_QUIT, seconds)
     print("  %s idle: resident %s, bare %s" % (label, resident, bare), flush=True)
-    note = "%d s idle; Unix context switches of all their threads (Wine's own included), %d and %d processes" % (
+    note = "%d s idle; from /proc, context switches and user+system time of all their threads (Wine's own included), %d and %d processes" % (
         seconds, resident["processes"], bare["processes"])
     rows = [row(label + " idle wakeups of %d residents" % LOGON_RESIDENTS, "switches", [resident["switches"]],
                 [bare["switches"]], 1.1, note),
