@@ -176,6 +176,100 @@ def logon_rows(desktop, subfolder, label, reps):
                 "against as many BareTray started the same way")]
 
 
+def unix_pids(program):
+    """Unix processes of this run's Wine prefix whose command line (Wine sets
+    it to the Windows one) names the program; other Wine users of the machine
+    run programs of the same name."""
+    prefix = ("WINEPREFIX=" + os.environ["WINEPREFIX"]).encode()
+    pids = []
+    for d in os.listdir("/proc"):
+        if not d.isdigit():
+            continue
+        try:
+            with open("/proc/%s/cmdline" % d, "rb") as f:
+                named = program.lower().encode() in f.read().lower()
+            with open("/proc/%s/environ" % d, "rb") as f:
+                ours = prefix in f.read().split(b"\0")
+        except OSError:
+            continue
+        if named and ours:
+            pids.append(d)
+    return pids
+
+
+def wakeups(pids):
+    """Per process: (context switches, processor ms) summed over its threads;
+    each wakeup of a thread is one switch to it."""
+    found = {}
+    for pid in pids:
+        switches = ticks = 0
+        try:
+            for tid in os.listdir("/proc/%s/task" % pid):
+                with open("/proc/%s/task/%s/status" % (pid, tid)) as f:
+                    for line in f:
+                        if line.startswith(("voluntary_ctxt_switches", "nonvoluntary_ctxt_switches")):
+                            switches += int(line.split()[1])
+                with open("/proc/%s/task/%s/stat" % (pid, tid)) as f:
+                    fields = f.read().rsplit(")", 1)[1].split()
+                    ticks += int(fields[11]) + int(fields[12])
+        except OSError:
+            continue
+        found[pid] = (switches, ticks * 1000 // os.sysconf("SC_CLK_TCK"))
+    return found
+
+
+def idle_run(desktop, launcher, exe, tail, quit_command, seconds):
+    """Wakeups and processor time of LOGON_RESIDENTS programs over `seconds`
+    idle seconds once all their icons are in the tray."""
+    since = desktop.size()
+    out = run([launcher, "startmany", str(LOGON_RESIDENTS), exe] + ([tail] if tail else []))
+    pids = re.findall(r"pid (\d+)", out)
+    try:
+        wait_icons(desktop, since, LOGON_RESIDENTS)
+        time.sleep(5.0)   # the starts settled
+        unix = unix_pids(exe.split("\\")[-1])
+        before = wakeups(unix)
+        time.sleep(seconds)
+        after = wakeups(unix)
+    finally:
+        run([launcher, "stopmany", str(quit_command)] + pids, timeout=900)
+        time.sleep(1.0)
+    both = [p for p in before if p in after]
+    return {"switches": sum(after[p][0] - before[p][0] for p in both),
+            "cpu_ms": sum(after[p][1] - before[p][1] for p in both), "processes": len(both)}
+
+
+def idle_rows(desktop, subfolder, label, seconds=60):
+    """LOGON_RESIDENTS residents idle in the tray against as many BareTray."""
+    where = "C:\\TavroBench" + ("\\" + subfolder if subfolder else "")
+    launcher = where + "\\bench_launcher.exe"
+    bare = idle_run(desktop, launcher, where + "\\BareTray.exe", None, 0, seconds)
+    resident = idle_run(desktop, launcher, where + "\\TavroCore.Exe",
+                        "/INI=C:\\TavroBench\\logon\\App*.exe\\tavro.ini", ID_APP_QUIT, seconds)
+    print("  %s idle: resident %s, bare %s" % (label, resident, bare), flush=True)
+    note = "%d s idle; from /proc, context switches and user+system time of all their threads (Wine's own included), %d and %d processes" % (
+        seconds, resident["processes"], bare["processes"])
+    rows = [row(label + " idle wakeups of %d residents" % LOGON_RESIDENTS, "switches", [resident["switches"]],
+                [bare["switches"]], 1.1, note),
+            row(label + " idle processor time of %d residents" % LOGON_RESIDENTS, "ms", [resident["cpu_ms"]],
+                [bare["cpu_ms"]], 1.1, note)]
+    for r in rows:
+        # Nothing against nothing: as quiet as the bare program.
+        if r["product"] == 0 and r["baseline"] == 0:
+            r["ratio"], r["met"] = 1.0, True
+    return rows
+
+
+def pair_ratios(product, baseline):
+    """Median and interquartile range of the ratios of the interleaved pairs."""
+    ratios = sorted(p / b for p, b in zip(product, baseline) if b)
+    if len(ratios) < 4:
+        return "pairs: %s" % ", ".join("%.2f" % r for r in ratios)
+    q = statistics.quantiles(ratios, n=4)
+    return "ratio of each of %d interleaved pairs: median %.2f, quartiles %.2f..%.2f, range %.2f..%.2f" % (
+        len(ratios), statistics.median(ratios), q[0], q[2], ratios[0], ratios[-1])
+
+
 def tray_run(desktop, launcher, exe, tail, quit_command, tick_file=None, icon_timeout=30.0):
     since = desktop.size()
     out = run([launcher, "start", exe] + ([tail] if tail else []))
@@ -237,7 +331,9 @@ def tray_rows(desktop, subfolder, label, reps):
         row(label + "resident start until its tray icon", "ms", [r["start_ms"] for r in runs["resident"]],
             [r["start_ms"] for r in runs["bare"]], 1.25,
             "icon time from explorer's +systray trace; BareTray's own GetTickCount after NIM_ADD "
-            "came %d..%d ms after the traced time (same clock)" % (min(lag), max(lag))),
+            "came %d..%d ms after the traced time (same clock); %s" % (
+                min(lag), max(lag), pair_ratios([r["start_ms"] for r in runs["resident"]],
+                                                [r["start_ms"] for r in runs["bare"]]))),
         row(label + "resident private bytes, idle", "bytes", [r["private"] for r in runs["resident"]],
             [r["private"] for r in runs["bare"]], 1.25,
             "PagefileUsage: Wine reports PrivateUsage as 0 for another process; "
@@ -293,6 +389,9 @@ def main():
     parser.add_argument("--i686-bench", help="i686 build tree with TAVRO_BENCH, where 32-bit code runs")
     parser.add_argument("--reps", type=int, default=7)
     parser.add_argument("--logon-reps", type=int, default=3)
+    parser.add_argument("--start-reps", type=int, default=25,
+                        help="interleaved pairs of single starts until the icon")
+    parser.add_argument("--idle-seconds", type=int, default=60)
     parser.add_argument("--out", required=True)
     args = parser.parse_args()
 
@@ -313,14 +412,15 @@ def main():
         f.write("[data]\r\ndispname=ベンチ\r\nprogram=C:\\windows\\system32\\notepad.exe\r\ncmdline=\r\n"
                 "workdir=\r\niconpath=\r\norgicon=0\r\n".encode("cp932"))
     desktop = Desktop(os.path.join(args.bench_build, "bench-explorer.log"))
-    rows.extend(tray_rows(desktop, "", "x64", args.reps))
+    rows.extend(tray_rows(desktop, "", "x64", args.start_reps))
     rows.extend(logon_rows(desktop, "", "x64", args.logon_reps))
+    rows.extend(idle_rows(desktop, "", "x64", args.idle_seconds))
     if args.i686_bench:
         os.makedirs(os.path.join(work, "i686"))
         for name in ("BareTray.exe", "bench_launcher.exe"):
             shutil.copy2(os.path.join(args.i686_bench, "bench", name), os.path.join(work, "i686"))
         shutil.copy2(os.path.join(args.i686_bin, "TavroCore.Exe"), os.path.join(work, "i686"))
-        rows.extend(tray_rows(desktop, "i686", "i686", args.reps))
+        rows.extend(tray_rows(desktop, "i686", "i686", args.start_reps))
         rows.extend(logon_rows(desktop, "i686", "i686", args.logon_reps))
 
     # 3: the entry list beside the list program.

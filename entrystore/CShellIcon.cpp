@@ -1,8 +1,8 @@
 #include "CShellIcon.h"
 #include "CShellLinkItem.h"
+#include "CComApartment.h"
 #include "PathUtil.h"
 
-#include <objbase.h>
 #include <shellapi.h>
 
 BOOL CShellIcon::StandsForFile(LPCSTR pszIconSource, LPCSTR pszRegisteredFile)
@@ -14,12 +14,27 @@ BOOL CShellIcon::StandsForFile(LPCSTR pszIconSource, LPCSTR pszRegisteredFile)
     return GetDirPart(pszIconSource).IsEmpty();
 }
 
+BOOL CShellIcon::IsScript(LPCSTR pszPath)
+{
+    // The extension starts at the last dot after the last separator, found
+    // by character (a 0x5C trail byte is no separator).
+    LPCSTR pExt = NULL;
+    for (LPCSTR p = pszPath ? pszPath : ""; *p; p = CharNextA(p)) {
+        if (*p == '\\' || *p == '/')
+            pExt = NULL;
+        else if (*p == '.')
+            pExt = p;
+    }
+    return pExt && (lstrcmpiA(pExt, ".bat") == 0 || lstrcmpiA(pExt, ".cmd") == 0);
+}
+
 HICON CShellIcon::Load(LPCSTR pszPath, BOOL bSmall)
 {
     if (!pszPath || pszPath[0] == '\0' || lstrlenA(pszPath) >= MAX_PATH)
         return NULL;
-    // The shell asks the file type's icon handlers, which need COM.
-    HRESULT hrInit = CoInitialize(NULL);
+    // The shell asks the file type's icon handlers, which need COM; set up
+    // here, the first time, so that a program that never asks loads no COM.
+    CComApartment::Enter();
     SHFILEINFOA info;
     ZeroMemory(&info, sizeof(info));
     UINT uFlags = SHGFI_ICON | (bSmall ? SHGFI_SMALLICON : SHGFI_LARGEICON);
@@ -31,8 +46,6 @@ HICON CShellIcon::Load(LPCSTR pszPath, BOOL bSmall)
     DWORD_PTR found = pidl && !bOwnIcon
         ? SHGetFileInfoA(reinterpret_cast<LPCSTR>(pidl), 0, &info, sizeof(info), uFlags | SHGFI_PIDL)
         : SHGetFileInfoA(GetNativeViewPath(pszPath), 0, &info, sizeof(info), uFlags);
-    CoTaskMemFree(pidl);
-    if (SUCCEEDED(hrInit))
-        CoUninitialize();
+    ILFree(pidl);
     return found ? info.hIcon : NULL;
 }

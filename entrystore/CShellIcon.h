@@ -14,6 +14,9 @@ public:
     // registered file itself, or a bare program name as an association gives
     // it (the file dialog and drops always give full paths).
     static BOOL StandsForFile(LPCSTR pszIconSource, LPCSTR pszRegisteredFile);
+    // TRUE for a batch file (.bat, .cmd): a program the shell runs that holds
+    // no icon, which settings files of earlier versions name as the icon source.
+    static BOOL IsScript(LPCSTR pszPath);
     // The shell's icon for the file, small (tray) or large (previews); owned
     // by the caller. NULL when the shell has none (a missing file).
     static HICON Load(LPCSTR pszPath, BOOL bSmall);

@@ -1,4 +1,5 @@
 #include "CShellLinkItem.h"
+#include "CComApartment.h"
 
 #include <objbase.h>
 
@@ -26,8 +27,7 @@ LPITEMIDLIST CShellLinkItem::ItemOf(LPCSTR pszLink, BOOL* pbOwnIcon)
         return NULL;
     LPITEMIDLIST pidl = NULL;
     IShellLinkA* pLink = NULL;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                reinterpret_cast<void**>(&pLink))))
+    if (FAILED(CComApartment::CreateInstance(CLSID_ShellLink, IID_IShellLinkA, reinterpret_cast<void**>(&pLink))))
         return NULL;
     IPersistFile* pFile = NULL;
     if (SUCCEEDED(pLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&pFile)))) {

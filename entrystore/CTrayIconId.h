@@ -19,4 +19,6 @@ public:
 private:
     // The entry folder's name inside pszIniPath: [*ppBegin, *ppEnd).
     static void FindEntryFolderName(LPCSTR pszIniPath, LPCSTR* ppBegin, LPCSTR* ppEnd);
+    // [pBegin, pEnd) with its letters folded to upper case, in the code page.
+    static void FoldName(LPCSTR pBegin, LPCSTR pEnd, LPSTR pszFolded, int cbFolded);
 };

@@ -22,7 +22,7 @@ int CShellItemLaunch::OpenLinkItem(HWND hOwner, LPCSTR pszLink, LPCSTR pszParams
     info.lpDirectory = pszDir;
     info.nShow = SW_SHOWNORMAL;
     ShellExecuteExA(&info);
-    CoTaskMemFree(pidl);
+    ILFree(pidl);
     UINT_PTR value = reinterpret_cast<UINT_PTR>(info.hInstApp);
     return value > static_cast<UINT_PTR>(INT_MAX) ? INT_MAX : static_cast<int>(value);
 }

@@ -2,6 +2,7 @@
 #include "AfxMessageBox.h"
 #include "resource.h"
 #include "CRegistLayout.h"
+#include "CResidentChannel.h"
 #include "CTrayDlg.h"
 #include "PathUtil.h"
 
@@ -39,9 +40,38 @@ BOOL CTavroCoreApp::InitInstance()
         return FALSE;
     }
     MakeOwnFolderCurrent();
+    // A Startup shortcut left from a registration deleted elsewhere names a
+    // file that is gone: no icon for it, and the user learns why.
+    CResidentChannel::Key key;
+    if (!CResidentChannel::KeyOf(iniPath, key)) {
+        AfxMessageBox(IDS_MSG_REGISTRATION_GONE, MB_OK);
+        return FALSE;
+    }
+    HANDLE hClaim = NULL;
+    if (!ClaimRegistration(key, hClaim)) {
+        // Its resident runs: it puts its icon back should the tray have lost
+        // it; this start shows nothing and ends.
+        CResidentChannel(iniPath).Send(CResidentChannel::RequestShow, CResidentChannel::kDefaultTimeoutMs);
+        return FALSE;
+    }
     CTrayDlg dlg(iniPath);
     m_pMainWnd = &dlg;
     dlg.DoModal();
     m_pMainWnd = NULL;
+    CloseHandle(hClaim);
+    return FALSE;
+}
+
+BOOL CTavroCoreApp::ClaimRegistration(const CResidentChannel::Key& key, HANDLE& hClaim)
+{
+    char name[MAX_PATH];
+    CResidentChannel::ObjectName(key, name, sizeof(name));
+    hClaim = CreateMutexA(NULL, FALSE, name);
+    // A name held by an object this process may not open is taken all the same.
+    if (hClaim && GetLastError() != ERROR_ALREADY_EXISTS)
+        return TRUE;
+    if (hClaim)
+        CloseHandle(hClaim);
+    hClaim = NULL;
     return FALSE;
 }

@@ -2,6 +2,7 @@
 // registration, started with "/INI=" and the path of its settings file.
 #pragma once
 
+#include "CResidentChannel.h"
 #include "CWinApp.h"
 
 class CTavroCoreApp : public CWinApp
@@ -24,4 +25,8 @@ public:
     // programs it launches with an empty work folder and the tool it opens
     // from its menu inherit it. FALSE when the folder cannot be made current.
     static BOOL MakeOwnFolderCurrent();
+
+    // Takes the session-local object of the registration: FALSE when a
+    // resident of it holds it already. hClaim stays open for the resident's life.
+    static BOOL ClaimRegistration(const CResidentChannel::Key& key, HANDLE& hClaim);
 };

@@ -1,5 +1,6 @@
 #include "CTrayDlg.h"
 #include "AfxMessageBox.h"
+#include "CComApartment.h"
 #include "CTrayIconId.h"
 #include "CMenu.h"
 #include "CRegistEntry.h"
@@ -11,7 +12,6 @@
 #include "resource.h"
 
 #include <climits>
-#include <objbase.h>
 #include <windowsx.h>
 
 // The shell reads the tip of the first record form only: 64 bytes with the
@@ -36,9 +36,11 @@ CTrayDlg::CTrayDlg(LPCSTR pszIniPath, CWnd* pParent)
       m_uTaskbarCreated(RegisterWindowMessageA("TaskbarCreated")),
       m_bRetryTimer(FALSE),
       m_bIconChosen(FALSE),
+      m_bEnding(FALSE),
       m_dwLastKeySelect(0)
 {
     ZeroMemory(&m_nid, sizeof(m_nid));
+    ZeroMemory(&m_key, sizeof(m_key));
     // The tray shows small icons: load the resident's icon at that size from
     // its 16 and 32 pixel images rather than let the shell shrink the large one.
     LPCSTR name = MAKEINTRESOURCEA(IDI_RESIDENT);
@@ -64,6 +66,7 @@ BOOL CTrayDlg::OnInitDialog()
     EntryFields fields = { m_strDispName, m_strProgram, m_strCmdLine,
                            m_strWorkDir, m_strIconPath, m_bOrgIcon };
     LoadEntryFields(m_strIniPath, fields);
+    CResidentChannel::KeyOf(m_strIniPath, m_key);
 
     SetIcon(m_hWindowIcon, TRUE);
     SetIcon(m_hDefaultIcon, FALSE);
@@ -104,6 +107,17 @@ BOOL CTrayDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& lResul
         return TRUE;
     case WM_TIMER:
         OnTimer(wParam);
+        lResult = 0;
+        return TRUE;
+    case WM_COPYDATA:
+        lResult = OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+        return TRUE;
+    case WM_RESIDENT_RELOAD:
+        OnReload();
+        lResult = 0;
+        return TRUE;
+    case WM_RESIDENT_END:
+        OnEndRequest();
         lResult = 0;
         return TRUE;
     default:
@@ -191,6 +205,10 @@ int CTrayDlg::AcquireIcon()
         return 1;
     }
     HICON hIcon = ExtractSmallIcon(m_strProgram);
+    // A script holds no icon: an earlier version stored it with the flag
+    // clear; it shows the shell's icon for it, as a new registration does.
+    if (!hIcon && CShellIcon::IsScript(m_strProgram))
+        hIcon = CShellIcon::Load(m_strProgram, TRUE);
     if (hIcon) {
         m_hTrayIcon = hIcon;
         return 0;
@@ -265,6 +283,8 @@ void CTrayDlg::StopAddRetry()
 
 void CTrayDlg::PutIconInTray()
 {
+    if (m_bEnding)
+        return;
     // A restarted shell has forgotten the icon; a shell that only re-announced
     // itself still has it, and then NIM_ADD fails where NIM_MODIFY works.
     // The version belongs to the icon: a new one is asked for it again.
@@ -337,7 +357,7 @@ void CTrayDlg::ShowPopupMenu(POINT pt)
     CMenu menu;
     menu.LoadMenu(IDR_TRAYMENU);
     CString text;
-    text.Format(IDS_MENU_LAUNCH, static_cast<LPCSTR>(m_strDispName));
+    text.Format(IDS_MENU_LAUNCH, static_cast<LPCSTR>(EscapeMenuText(m_strDispName)));
     menu.ModifyMenu(ID_APP_LAUNCH, MF_BYCOMMAND | MF_STRING, ID_APP_LAUNCH, text);
     CMenu* pPopup = menu.GetSubMenu(0);
     if (pPopup) {
@@ -381,12 +401,119 @@ void CTrayDlg::OnRegist()
     // from searching the current folder for a program of that name.
     // Read whole: a cut or best-fit path would name a program in another folder.
     CString module;
-    if (!AfxGetModulePath(NULL, module) || module.GetLength() >= MAX_PATH)
-        return;
     CString command;
-    if (!BuildToolCommand(module, command))
+    if (!AfxGetModulePath(NULL, module) || module.GetLength() >= MAX_PATH ||
+        !BuildToolCommand(module, command)) {
+        AfxMessageBox(IDS_MSG_TOOL_MISSING, MB_OK);
         return;
-    WinExec(command, SW_SHOW);
+    }
+    // The command is the quoted path: the path is what lies between the quotes.
+    CString path = command.Mid(1, command.GetLength() - 2);
+    if (!FileExists(path) || WinExec(command, SW_SHOW) <= 31)
+        AfxMessageBox(IDS_MSG_TOOL_MISSING, MB_OK);
+}
+
+CString CTrayDlg::EscapeMenuText(LPCSTR pszText)
+{
+    // By character, although '&' is never a trail byte: a text walked one way.
+    CString escaped;
+    for (LPCSTR p = pszText ? pszText : ""; *p;) {
+        LPCSTR pNext = CharNextA(p);
+        if (*p == '&')
+            escaped += '&';
+        escaped += CString(p, static_cast<int>(pNext - p));
+        p = pNext;
+    }
+    return escaped;
+}
+
+BOOL CTrayDlg::IsOwnRegistration(const CResidentChannel::Key& key, LPCSTR pszPath) const
+{
+    // The key decides where both sides have one; a sender that no longer
+    // finds the file (or a resident that never did) compares the paths.
+    if (m_key.nKind != 0 && key.nKind != 0)
+        return CResidentChannel::SameKey(m_key, key);
+    return pszPath[0] != '\0' && IsSameFile(pszPath, m_strIniPath);
+}
+
+LRESULT CTrayDlg::OnCopyData(const COPYDATASTRUCT* pData)
+{
+    CResidentChannel::Request request;
+    CResidentChannel::Key key;
+    char path[MAX_PATH];
+    if (!CResidentChannel::Parse(pData, request, key, path))
+        return 0;
+    if (!IsOwnRegistration(key, path))
+        return CResidentChannel::kNotMine;
+    // The sender waits for the answer: whatever may show a message box is
+    // done after it, from the queue.
+    switch (request) {
+    case CResidentChannel::RequestReload:
+        PostMessage(WM_RESIDENT_RELOAD, 0, 0);
+        break;
+    case CResidentChannel::RequestEnd:
+        PostMessage(WM_RESIDENT_END, 0, 0);
+        break;
+    case CResidentChannel::RequestShow:
+        // A second start: the icon comes back if the tray lost it.
+        if (m_bIconChosen)
+            PutIconInTray();
+        break;
+    default:
+        break;
+    }
+    return CResidentChannel::kTaken;
+}
+
+void CTrayDlg::ModifyNotifyIcon()
+{
+    m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP;
+    m_nid.hIcon = m_hTrayIcon;
+    CopyTip(m_nid.szTip, kTipBytes, m_strDispName);
+    // The same icon, changed in place: it keeps its place and the user's
+    // choice to show it. A tray that lost it gets it added.
+    if (!Shell_NotifyIconA(NIM_MODIFY, &m_nid))
+        PutIconInTray();
+}
+
+void CTrayDlg::OnReload()
+{
+    if (m_bEnding || !m_bIconChosen)
+        return;
+    // A settings file that is gone (a removal under way) leaves the values
+    // as they are; its end request follows.
+    DWORD attributes = GetFileAttributesA(m_strIniPath);
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return;
+    EntryFields fields = { m_strDispName, m_strProgram, m_strCmdLine,
+                           m_strWorkDir, m_strIconPath, m_bOrgIcon };
+    LoadEntryFields(m_strIniPath, fields);
+    HICON hOld = m_hTrayIcon;
+    AcquireIcon();
+    ModifyNotifyIcon();
+    if (hOld && hOld != m_hDefaultIcon && hOld != m_hTrayIcon)
+        DestroyIcon(hOld);
+}
+
+// Closes the resident's message boxes (launch error, icon messages): their
+// loops would otherwise keep the dialog's end waiting for the user.
+static BOOL CALLBACK CloseOwnBox(HWND hWnd, LPARAM lParam)
+{
+    char cls[16];
+    if (hWnd != reinterpret_cast<HWND>(lParam) && GetClassNameA(hWnd, cls, sizeof(cls)) &&
+        lstrcmpA(cls, "#32770") == 0 && IsWindowVisible(hWnd))
+        PostMessageA(hWnd, WM_CLOSE, 0, 0);
+    return TRUE;
+}
+
+void CTrayDlg::OnEndRequest()
+{
+    m_bEnding = TRUE;
+    StopAddRetry();
+    RemoveNotifyIcon();
+    EndMenu();
+    EnumThreadWindows(GetCurrentThreadId(), CloseOwnBox, reinterpret_cast<LPARAM>(m_hWnd));
+    EndDialog(0);
 }
 
 int CTrayDlg::LaunchProgram()
@@ -402,9 +529,9 @@ int CTrayDlg::LaunchProgram()
         // Started through the path a 64-bit program would use: the user chose
         // that file, not its 32-bit twin in SysWOW64.
         // The default verb, as a double click in Explorer; "open" where the type has none.
-        // A shortcut to an app or another shell item is opened by shell
-        // extensions that run on COM.
-        HRESULT hrCom = CoInitializeEx(NULL, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+        // The shell may hand the file to a handler it reaches through COM
+        // (a shortcut to an app or another shell item, a DelegateExecute verb).
+        CComApartment::Enter();
         CString program = GetNativeViewPath(m_strProgram);
         HINSTANCE hResult = ShellExecuteA(m_hWnd, NULL, program, m_strCmdLine, m_strWorkDir, SW_SHOWNORMAL);
         // The result is a code, not a handle: 0 to 32 are failures, anything
@@ -416,8 +543,6 @@ int CTrayDlg::LaunchProgram()
         if (m_nLaunchResult == SE_ERR_NOASSOC)
             m_nLaunchResult = CShellItemLaunch::OpenLinkItem(m_hWnd, program, m_strCmdLine, m_strWorkDir,
                                                              SE_ERR_NOASSOC);
-        if (SUCCEEDED(hrCom))
-            CoUninitialize();
     }
     return ReportLaunchError(m_nLaunchResult);
 }
@@ -435,10 +560,17 @@ int CTrayDlg::ReportLaunchError(int nResult)
 {
     if (nResult > 32)
         return 0;
+    // One box at a time: double clicks while it is up would stack one box
+    // per click. The failure is counted as shown; the open box says it.
+    static BOOL s_bShowing = FALSE;
+    if (s_bShowing)
+        return 1;
+    s_bShowing = TRUE;
     CString text;
     text.Format(IDS_MSG_LAUNCH_ERROR, nResult);
     CString caption;
     caption.LoadString(IDS_LAUNCH_ERROR_CAPTION);
     AfxShowMessageBox(LaunchErrorOwner(), text, caption, MB_OK | MB_ICONEXCLAMATION);
+    s_bShowing = FALSE;
     return 1;
 }

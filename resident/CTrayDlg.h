@@ -3,9 +3,13 @@
 #pragma once
 
 #include "CDialog.h"
+#include "CResidentChannel.h"
 
 // Callback message of the tray icon.
 #define WM_TRAYNOTIFY (WM_USER + 100)
+// Requests a resident has taken and carries out once it has answered.
+#define WM_RESIDENT_RELOAD (WM_APP + 1)
+#define WM_RESIDENT_END (WM_APP + 2)
 
 class CTrayDlg : public CDialog
 {
@@ -37,6 +41,18 @@ public:
     // Tavro.Exe beside the module pszModulePath. FALSE when the path would not
     // fit a path buffer.
     static BOOL BuildToolCommand(LPCSTR pszModulePath, CString& strCommand);
+    // The display name as a menu item shows it: every "&" doubled, so that
+    // "A & B" reads as written instead of underlining the blank.
+    static CString EscapeMenuText(LPCSTR pszText);
+
+    // A request of the channel (WM_COPYDATA): kTaken when it names this
+    // resident's settings file, kNotMine for another's, 0 for anything that
+    // is no well-formed request.
+    LRESULT OnCopyData(const COPYDATASTRUCT* pData);
+    // Reads the settings file again and shows its values in the same icon.
+    void OnReload();
+    // Removes the icon and ends, closing any message box of the resident.
+    void OnEndRequest();
 
     NOTIFYICONDATAA m_nid;
     HICON m_hTrayIcon;
@@ -91,6 +107,15 @@ private:
     // and the timer leave the tray alone: the modal loop of an icon message
     // delivers them before there is a picture to show.
     BOOL m_bIconChosen;
+    // Whether a request's key or path names this resident's settings file.
+    BOOL IsOwnRegistration(const CResidentChannel::Key& key, LPCSTR pszPath) const;
+    // Changes the icon in the tray to the current picture and tip.
+    void ModifyNotifyIcon();
+
+    // The settings file's key, taken when the dialog starts.
+    CResidentChannel::Key m_key;
+    // Set once an end was asked for: nothing puts the icon back after that.
+    BOOL m_bEnding;
     // GetTickCount of the last keyboard launch: Enter reaches a program as
     // two NIN_KEYSELECT in a row, which must not start it twice.
     DWORD m_dwLastKeySelect;

@@ -6,7 +6,8 @@
 # well; the sizes of both packages' programs. Prints one table; writes
 # <build>/bench/results.json. Not part of the tests.
 # Options: BENCH_REPS (default 7), BENCH_LOGON_REPS (default 3; each starts 30
-# residents and 30 BareTray).
+# residents and 30 BareTray), BENCH_START_REPS (default 25 interleaved pairs of
+# single starts), BENCH_IDLE_SECONDS (default 60: 30 of each idle in the tray).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${TAVRO_BUILD_DIR:-$root/build}
@@ -48,4 +49,5 @@ version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/i686/CMakeCache.t
 # The programs as shipped: the packages' folders that scripts/dist.sh laid out beside the zips.
 python3 "$root/bench/run_bench.py" --bench-build "$build/x86_64-bench" \
     --x64-bin "$build/dist/Tavro-$version-win64/Tavro" --i686-bin "$build/dist/Tavro-$version-win32/Tavro" \
-    "${i686_bench[@]}" --reps "${BENCH_REPS:-7}" --logon-reps "${BENCH_LOGON_REPS:-3}" --out "$build/bench/results.json"
+    "${i686_bench[@]}" --reps "${BENCH_REPS:-7}" --logon-reps "${BENCH_LOGON_REPS:-3}" \
+    --start-reps "${BENCH_START_REPS:-25}" --idle-seconds "${BENCH_IDLE_SECONDS:-60}" --out "$build/bench/results.json"

@@ -150,17 +150,38 @@ class ResidentTest(unittest.TestCase):
         self.assertTrue(h.wait_until(lambda: os.path.exists(log), 10), "program not started")
 
 
-    def test_two_residents_and_taskbar_restart(self):
+    def open_shortcut(self, ini_unix, folder=None, log_name="shortcut"):
+        """The registration's entry shortcut, opened as the user opens it."""
+        folder = folder or self.folder
+        lnk = os.path.join(os.path.dirname(ini_unix), "entry.lnk")
+        h.probe("makelink", h.to_windows(lnk), h.to_windows(os.path.join(folder, "TavroCore.Exe")),
+                "/INI=" + h.to_windows(ini_unix), h.to_windows(os.path.dirname(ini_unix)))
+        return h.shell_open(h.to_windows(lnk), log_name)
+
+    def tip_at(self, pos):
+        h.mouse_move_away()
+        time.sleep(0.3)
+        h.xdotool("mousemove", pos[0], pos[1])
+        found = h.wait_until(lambda: [w.title for w in h.find_windows(cls="tooltips_class32", visible=True)], 10)
+        return found[0] if found else None
+
+    def test_second_start_shows_no_second_icon_and_taskbar_restart(self):
         ini = self.write_ini("recorder.exe", "二つ目", h.to_windows(self.program))
         watcher = h.TrayWatcher()
-        first = self.start_resident(ini, "first")
-        pos1 = watcher.wait_new_icon()
-        self.assertIsNotNone(pos1)
-        watcher2 = h.TrayWatcher()
-        second = self.start_resident(ini, "second")
-        pos2 = watcher2.wait_new_icon()
-        self.assertIsNotNone(pos2, "the second start showed no second icon")
-        icons_before = watcher2.icon_count()
+        self.open_shortcut(ini, log_name="first")
+        pos = watcher.wait_new_icon()
+        self.assertIsNotNone(pos)
+        icons = watcher.icon_count()
+        # Opened again, and started by another path form of the same file:
+        # no second icon, no message, and the start ends by itself.
+        self.open_shortcut(ini, log_name="second")
+        upper = h.to_windows(ini).upper()
+        second = h.start(os.path.join(self.folder, "TavroCore.Exe"), ["/INI=" + upper], log_name="third")
+        self.assertTrue(h.wait_until(lambda: second.poll() is not None, 10), "the second start runs on")
+        time.sleep(1)
+        self.assertEqual(icons, watcher.icon_count(), "a second icon")
+        self.assertEqual([], h.message_boxes())
+        self.assertEqual(1, len(h.find_windows(title=h.RESIDENT_TITLE)))
 
         # A restarted shell asks every program to add its icon again.
         h.probe("taskbarcreated")
@@ -168,13 +189,65 @@ class ResidentTest(unittest.TestCase):
         time.sleep(2)
         h.mouse_move_away()
         time.sleep(0.5)
-        self.assertEqual(icons_before, watcher2.icon_count(), "icons were added twice")
+        self.assertEqual(icons, watcher.icon_count(), "icons were added twice")
         h.screenshot("resident_after_taskbarcreated")
-        # The newer icon sits left of the older one; quit it first so the other stays in place.
-        for pos, proc in ((pos2, second), (pos1, first)):
-            self.assertTrue(self.open_menu(*pos), "an icon stopped answering")
-            h.click_menu_item("last")
-            self.assertTrue(h.wait_until(lambda: proc.poll() is not None, 10), "the resident did not end")
+        self.assertTrue(self.open_menu(*pos), "the icon stopped answering")
+        h.click_menu_item("last")
+        self.assertTrue(h.wait_until(lambda: not h.find_windows(title=h.RESIDENT_TITLE), 10), "it runs on")
+
+    def test_reload_and_end_reach_only_their_own_registration(self):
+        # The same registration name in another Tavro folder runs throughout.
+        other_folder = h.install_tool("TavroE2EOther")
+        self.addCleanup(shutil.rmtree, other_folder, True)
+        other_ini = os.path.join(other_folder, "recorder.exe", "tavro.ini")
+        os.makedirs(os.path.dirname(other_ini))
+        with open(other_ini, "wb") as f:
+            f.write(INI_TEMPLATE.format(disp="よそ", program=h.to_windows(self.program), cmdline="",
+                                        workdir="").encode("cp932"))
+        ini = self.write_ini("recorder.exe", "前の名前", h.to_windows(self.program))
+        watcher = h.TrayWatcher()
+        self.open_shortcut(ini, log_name="own")
+        pos = watcher.wait_new_icon()
+        watcher2 = h.TrayWatcher()
+        self.open_shortcut(other_ini, other_folder, log_name="other")
+        other_pos = watcher2.wait_new_icon()
+        self.assertIsNotNone(pos)
+        self.assertIsNotNone(other_pos, "the other folder's registration showed no icon")
+        residents = h.find_windows(title=h.RESIDENT_TITLE)
+        self.assertEqual(2, len(residents))
+        self.assertEqual("前の名前", self.tip_at(pos))
+
+        # An edit: the running icon takes the new name at once, in place.
+        self.write_ini("recorder.exe", "新しい名前 & 後", h.to_windows(self.program))
+        self.assertEqual("1 0 0", h.probe("channel", "reload", h.to_windows(ini).lower()).strip())
+        self.assertTrue(h.wait_until(lambda: self.tip_at(pos) == "新しい名前 & 後", 10), self.tip_at(pos))
+        self.assertEqual("よそ", self.tip_at(other_pos))
+        self.assertEqual(sorted(w.pid for w in residents),
+                         sorted(w.pid for w in h.find_windows(title=h.RESIDENT_TITLE)))
+
+        # A removal: its resident ends within a second, the other stays.
+        icons = watcher2.icon_count()
+        shutil.rmtree(os.path.dirname(ini))
+        started = time.time()
+        self.assertEqual("1 0 1", h.probe("channel", "end", h.to_windows(ini)).strip())
+        self.assertLess(time.time() - started, 1.5)
+        self.assertTrue(h.wait_until(lambda: watcher2.icon_count() == icons - 1, 5), "the icon stayed")
+        left = h.find_windows(title=h.RESIDENT_TITLE)
+        self.assertEqual(1, len(left))
+        self.assertEqual("よそ", self.tip_at(other_pos if other_pos[0] > pos[0] else pos))
+        self.assertEqual("0 0 0", h.probe("channel", "query", h.to_windows(ini)).strip())
+
+    def test_deleted_registration_says_so_and_ends(self):
+        exe = os.path.join(self.folder, "TavroCore.Exe")
+        watcher = h.TrayWatcher()
+        proc = h.start(exe, ["/INI=" + h.to_windows(os.path.join(self.folder, "gone.exe", "tavro.ini"))],
+                       log_name="gone")
+        box, text = h.wait_message_box(caption="TavroCore")
+        self.assertEqual("この登録は削除されています（設定ファイルがありません）．トレイアイコンを表示せずに終了します．",
+                         text)
+        h.close_box(box)
+        self.assertTrue(h.wait_until(lambda: proc.poll() is not None, 10), "the resident runs on")
+        self.assertEqual(len(watcher.icons(watcher.before)), watcher.icon_count())
 
     def test_two_registrations_side_by_side_each_start_their_own_program(self):
         # Each registration's icon has an id of its own; a double click on

@@ -1,6 +1,7 @@
 // Path helpers on Shift-JIS paths: 表 ソ 能 予 十 end in the byte 0x5C, which
 // must never count as a backslash, and no result may be a cut path.
 #include "CRegistLayout.h"
+#include "CResidentChannel.h"
 #include "CWinApp.h"
 #include "PathUtil.h"
 #include "TestSupport.h"
@@ -159,6 +160,10 @@ TEST(IsSameFile, OtherFormsOfOnePathNameTheSameFile)
     ASSERT_TRUE(folder.MakeFolder("Long Folder Name"));
     ASSERT_TRUE(folder.WriteFile("Long Folder Name\\tavro.ini", "a"));
     ASSERT_TRUE(folder.WriteFile("other.ini", "b"));
+    // The same registration's name in another Tavro folder.
+    ASSERT_TRUE(folder.MakeFolder("Other Tavro"));
+    ASSERT_TRUE(folder.MakeFolder("Other Tavro\\Long Folder Name"));
+    ASSERT_TRUE(folder.WriteFile("Other Tavro\\Long Folder Name\\tavro.ini", "a"));
     CString file = folder.Sub("Long Folder Name\\tavro.ini");
     char shortForm[MAX_PATH] = {0};
     ASSERT_NE(0u, GetShortPathNameA(file, shortForm, MAX_PATH));
@@ -173,9 +178,21 @@ TEST(IsSameFile, OtherFormsOfOnePathNameTheSameFile)
         { folder.Sub("Long Folder Name"), FALSE },
         { folder.Sub("other.ini"), FALSE },
         { folder.Sub("gone\\tavro.ini"), FALSE },
+        { folder.Sub("Other Tavro\\Long Folder Name\\tavro.ini"), FALSE },
     };
-    for (const Case& c : cases)
+    // The residents' channel names a registration by the file's key: the same
+    // answer, and the same session-wide object name.
+    CResidentChannel::Key key, otherKey;
+    ASSERT_TRUE(CResidentChannel::KeyOf(file, key));
+    char name[MAX_PATH], otherName[MAX_PATH];
+    CResidentChannel::ObjectName(key, name, MAX_PATH);
+    for (const Case& c : cases) {
         EXPECT_EQ(c.expected, IsSameFile(file, c.other)) << c.other.GetString();
+        BOOL known = CResidentChannel::KeyOf(c.other, otherKey);
+        CResidentChannel::ObjectName(otherKey, otherName, MAX_PATH);
+        EXPECT_EQ(c.expected, known && CResidentChannel::SameKey(key, otherKey)) << c.other.GetString();
+        EXPECT_EQ(c.expected, lstrcmpA(name, otherName) == 0) << c.other.GetString();
+    }
     // Where a file is missing the text decides.
     EXPECT_TRUE(IsSameFile("X:\\gone\\tavro.ini", "x:\\GONE\\tavro.ini"));
     EXPECT_FALSE(IsSameFile("X:\\gone\\tavro.ini", "Y:\\gone\\tavro.ini"));

@@ -3,6 +3,7 @@
 // window, the popup menu and the commands.
 #include "CTrayDlg.h"
 #include "CRegistEntry.h"
+#include "CResidentChannel.h"
 #include "CTrayIconId.h"
 #include "CWinApp.h"
 #include "TavroVersion.h"
@@ -11,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -131,6 +133,7 @@ TEST_F(TrayDlgTest, IconChoiceAndItsMessages)
     CString text = m_folder.Sub("readme.txt");
     ASSERT_TRUE(m_folder.WriteFile("readme.txt", "just text\r\n"));
     CString missing = m_folder.Sub("gone.exe");
+    ASSERT_TRUE(m_folder.WriteFile("run.bat", "@echo off\r\n"));
     const Case cases[] = {
         { "own icon file", TRUE, IconFile(), missing, 0, NULL },
         // Flag set but no icon path: the program's icon, silently.
@@ -146,6 +149,8 @@ TEST_F(TrayDlgTest, IconChoiceAndItsMessages)
         // Flag clear: the icon path is ignored.
         { "missing program", FALSE, IconFile(), missing, 1, kProgramIconMessage },
         { "document", FALSE, "", text, 1, kProgramIconMessage },
+        // A script an earlier version stored with the flag clear: the shell's icon.
+        { "script of an earlier version", FALSE, "", m_folder.Sub("run.bat"), 0, NULL },
         { "empty entry", FALSE, "", "", 1, kProgramIconMessage },
     };
     for (const Case& c : cases) {
@@ -388,6 +393,9 @@ TEST_F(TrayDlgTest, RightButtonShowsTheMenuWithTheCurrentName)
     MenuCapture second = RightClick(dlg);
     ASSERT_TRUE(second.seen);
     EXPECT_EQ("を起動(&A)", second.texts[0]);
+    // "&" is shown as written: doubled in the item, as it is in the tip.
+    dlg.m_strDispName = "A & B&&";
+    EXPECT_EQ("A && B&&&&を起動(&A)", RightClick(dlg).texts.at(0));
 
     // Closing the menu without a choice does nothing; the resident stays.
     EXPECT_TRUE(IsWindow(dlg.m_hWnd));
@@ -438,6 +446,11 @@ TEST(CTrayIconId, OnePerRegistrationTheSameAtEveryStart)
     // Stable: the same folder spelled otherwise, or the tool's folder moved.
     EXPECT_EQ(a, CTrayIconId::ForSettingsFile("c:\\tavro\\NOTEPAD.EXE\\Tavro.ini"));
     EXPECT_EQ(a, CTrayIconId::ForSettingsFile("D:\\Moved\\Tools\\notepad.exe\\tavro.ini"));
+    // The id Windows remembered the choice under: the same as it ever was.
+    EXPECT_EQ(0xFBC42BACu, a);
+    // Full-width letters fold as the file system folds them.
+    EXPECT_EQ(CTrayIconId::ForSettingsFile("C:\\Tavro\\ａｂ表.exe\\tavro.ini"),
+              CTrayIconId::ForSettingsFile("C:\\Tavro\\ＡＢ表.EXE\\tavro.ini"));
     // Distinct: other entry folders, 0x5C trail bytes (表, ソ) included.
     const char* others[] = { "C:\\Tavro\\calc.exe\\tavro.ini", "C:\\Tavro\\notepad.exf\\tavro.ini",
                              "C:\\Tavro\\表.exe\\tavro.ini", "C:\\Tavro\\ソ.exe\\tavro.ini",
@@ -701,5 +714,114 @@ TEST_F(TrayDlgTest, ShellAnnouncedDuringTheIconMessageGetsOneIconWithItsPicture)
     // A shell that starts again gets the icon and is asked for the version again.
     SendMessageA(dlg.m_hWnd, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
     EXPECT_EQ(2, tray.m_nVersionCalls);
+    dlg.DestroyWindow();
+}
+
+namespace {
+
+int g_nLaunchBoxes = 0;
+HWND g_hDoubleClicked = NULL;
+
+}  // namespace
+
+TEST_F(TrayDlgTest, DoubleClicksOnAFailingProgramStackNoBoxes)
+{
+    CString ini = WriteSettings("失敗", m_folder.Sub("gone.exe"));
+    CTrayDlg dlg(ini);
+    {
+        MessageBoxRecorder quiet;
+        Open(dlg);
+    }
+    g_nLaunchBoxes = 0;
+    g_hDoubleClicked = dlg.m_hWnd;
+    // While the box is up the user double-clicks twice more.
+    AfxMessageBoxHook previous = AfxSetMessageBoxHook([](HWND, LPCSTR, LPCSTR, UINT) {
+        if (++g_nLaunchBoxes == 1) {
+            SendMessageA(g_hDoubleClicked, WM_TRAYNOTIFY, 0, WM_LBUTTONDBLCLK);
+            SendMessageA(g_hDoubleClicked, WM_TRAYNOTIFY, 0, WM_LBUTTONDBLCLK);
+        }
+        return IDOK;
+    });
+    SendMessageA(dlg.m_hWnd, WM_TRAYNOTIFY, 0, WM_LBUTTONDBLCLK);
+    EXPECT_EQ(1, g_nLaunchBoxes);
+    // Once it is closed, the next failure shows its box again.
+    SendMessageA(dlg.m_hWnd, WM_TRAYNOTIFY, 0, WM_LBUTTONDBLCLK);
+    EXPECT_EQ(2, g_nLaunchBoxes);
+    AfxSetMessageBoxHook(previous);
+    dlg.DestroyWindow();
+}
+
+TEST_F(TrayDlgTest, ChannelRequestsReachOnlyTheirOwnRegistration)
+{
+    CString ini = WriteSettings("元の名前", OwnExecutable());
+    TempFolder otherTool;
+    ASSERT_TRUE(otherTool.WriteFile("tavro.ini", "[data]\r\ndispname=x\r\n"));
+    CTrayDlg dlg(ini);
+    Open(dlg);
+    ASSERT_TRUE(WaitForTray(dlg.m_hWnd)) << kNoTray;
+    NOTIFYICONDATAA added = dlg.m_nid;
+    ASSERT_TRUE(PumpUntil([&] { return IconInTray(added); }));
+
+    // Anything but a well-formed request is ignored: answer 0, nothing done.
+    CResidentChannel::Payload good;
+    ZeroMemory(&good, sizeof(good));
+    good.nMagic = 0x31525654;
+    good.nRequest = CResidentChannel::RequestEnd;
+    CResidentChannel::KeyOf(ini, good.key);
+    lstrcpyA(good.szPath, ini);
+    good.cbPath = static_cast<DWORD>(ini.GetLength() + 1);
+    const DWORD header = offsetof(CResidentChannel::Payload, szPath);
+    struct Bad { const char* name; DWORD tag; DWORD size; void (*spoil)(CResidentChannel::Payload&); } bads[] = {
+        { "other tag", 1, 0, NULL },
+        { "header only", CResidentChannel::kDataTag, header, NULL },
+        { "longer than a payload", CResidentChannel::kDataTag, sizeof(good) + 1, NULL },
+        { "size and path length disagree", CResidentChannel::kDataTag, header + 3, NULL },
+        { "other magic", CResidentChannel::kDataTag, 0, [](CResidentChannel::Payload& p) { p.nMagic++; } },
+        { "request 0", CResidentChannel::kDataTag, 0, [](CResidentChannel::Payload& p) { p.nRequest = 0; } },
+        { "request 5", CResidentChannel::kDataTag, 0, [](CResidentChannel::Payload& p) { p.nRequest = 5; } },
+        { "unterminated", CResidentChannel::kDataTag, 0,
+          [](CResidentChannel::Payload& p) { p.szPath[p.cbPath - 1] = 'x'; } },
+        { "terminator inside", CResidentChannel::kDataTag, 0, [](CResidentChannel::Payload& p) { p.szPath[2] = 0; } },
+        { "oversize path", CResidentChannel::kDataTag, sizeof(good),
+          [](CResidentChannel::Payload& p) { p.cbPath = MAX_PATH + 1; } },
+    };
+    for (const Bad& bad : bads) {
+        CResidentChannel::Payload payload = good;
+        if (bad.spoil)
+            bad.spoil(payload);
+        COPYDATASTRUCT data = { bad.tag, bad.size ? bad.size : header + payload.cbPath, &payload };
+        EXPECT_EQ(0, SendMessageA(dlg.m_hWnd, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data))) << bad.name;
+    }
+    PumpMessages();
+    EXPECT_TRUE(IconInTray(added));
+
+    // Another Tavro folder's registration of the same name is not this one.
+    CResidentChannel::Outcome other = CResidentChannel(otherTool.Sub("tavro.ini")).Send(
+        CResidentChannel::RequestEnd, 1000);
+    EXPECT_EQ(0, other.nTaken);
+    EXPECT_EQ(0, other.nSilent);
+    PumpMessages();
+    EXPECT_TRUE(IconInTray(added));
+
+    // An edit: new values in the same icon, reached by another form of the path.
+    WriteSettings("新しい名前", OwnExecutable(), FALSE, "", "C:\\new", "-n");
+    CString upper = ini;
+    upper.MakeUpper();
+    EXPECT_EQ(1, CResidentChannel(upper).NotifyReload());
+    ASSERT_TRUE(PumpUntil([&] { return dlg.m_strDispName == "新しい名前"; }));
+    EXPECT_STREQ("新しい名前", dlg.m_nid.szTip);
+    EXPECT_STREQ("-n", dlg.m_strCmdLine);
+    EXPECT_EQ(added.uID, dlg.m_nid.uID);
+
+    // A second start finds the icon gone from the tray: it comes back.
+    Shell_NotifyIconA(NIM_DELETE, &added);
+    EXPECT_EQ(1, CResidentChannel(ini).Send(CResidentChannel::RequestShow, 1000).nTaken);
+    EXPECT_TRUE(IconInTray(added));
+
+    // A removal: the key taken before the file went still names it.
+    CResidentChannel channel(ini);
+    DeleteFileA(ini);
+    EXPECT_EQ(1, channel.Send(CResidentChannel::RequestEnd, 0).nTaken);
+    EXPECT_TRUE(PumpUntil([&] { return !IconInTray(added); }));
     dlg.DestroyWindow();
 }

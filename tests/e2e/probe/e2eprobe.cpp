@@ -25,9 +25,13 @@
 //   kill PID                     ends a process this probe opened
 //   makeitemlink LINK CSIDL      a shortcut whose target is only the item id list of a special folder
 //   makeexplink LINK TARGET      a shortcut holding its target (ANSI) only in its environment block
+//   channel REQUEST INI          a request of the residents' channel (query, reload, end,
+//                                show) for the settings file INI: "taken silent ended"
 //   serve                        answers commands read from standard input, one a line,
 //                                arguments separated by tabs, in UTF-8; each answer ends
 //                                with the line "\x04 CODE" (CODE: what the command returns)
+#include "CResidentChannel.h"
+
 #include <windows.h>
 #include <shlobj.h>
 #include <shobjidl.h>
@@ -451,6 +455,17 @@ static int RunCommand(const Args& argv)
         }
     } else if (cmd == "cwd" && argc > 2) {
         std::printf("%s\n", CurrentFolderOf(static_cast<DWORD>(std::atoi(argv[2]))).c_str());
+    } else if (cmd == "channel" && argc > 3) {
+        const char* names[] = { "", "query", "reload", "end", "show" };
+        int request = 0;
+        for (int i = 1; i < 5; ++i)
+            request = argv.narrow[2] == names[i] ? i : request;
+        char ini[MAX_PATH] = {0};
+        if (request == 0 || !WideCharToMultiByte(CP_ACP, 0, argv.wide.at(3).c_str(), -1, ini, MAX_PATH, NULL, NULL))
+            return 1;
+        CResidentChannel::Outcome outcome = CResidentChannel(ini).Send(
+            static_cast<CResidentChannel::Request>(request), 2000);
+        std::printf("%d %d %d\n", outcome.nTaken, outcome.nSilent, outcome.nEnded);
     } else if (cmd == "menu") {
         return PrintOpenMenu();
     } else if (cmd == "open" && argc > 2) {
