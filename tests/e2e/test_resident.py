@@ -151,12 +151,9 @@ class ResidentTest(unittest.TestCase):
 
 
     def open_shortcut(self, ini_unix, folder=None, log_name="shortcut"):
-        """The registration's entry shortcut, opened as the user opens it."""
-        folder = folder or self.folder
-        lnk = os.path.join(os.path.dirname(ini_unix), "entry.lnk")
-        h.probe("makelink", h.to_windows(lnk), h.to_windows(os.path.join(folder, "TavroCore.Exe")),
-                "/INI=" + h.to_windows(ini_unix), h.to_windows(os.path.dirname(ini_unix)))
-        return h.shell_open(h.to_windows(lnk), log_name)
+        """The registration's shortcut, opened as the user opens it."""
+        return h.start_resident(folder or self.folder, "/INI=" + h.to_windows(ini_unix),
+                                workdir=os.path.dirname(ini_unix), link_name=log_name)
 
     def tip_at(self, pos):
         h.mouse_move_away()
