@@ -81,6 +81,11 @@ CString CRegistLayout::ResidentPath() const
     return m_toolDir + kResidentName;
 }
 
+CString CRegistLayout::WorkFolder(const CRegistEntry& entry) const
+{
+    return entry.m_strWorkDir.IsEmpty() ? EntryFolder() : entry.m_strWorkDir;
+}
+
 CString CRegistLayout::Arguments() const
 {
     return ArgumentsFor(SettingsPath());

@@ -45,6 +45,9 @@ public:
     CString CopySource() const;
     CString CopyTarget() const;
     CString ResidentPath() const;
+    // The folder the resident starts in, as its shortcuts give it: the
+    // entry's work folder, the entry folder when it has none.
+    CString WorkFolder(const CRegistEntry& entry) const;
     // "/INI=" and the settings path, unquoted: the resident takes everything
     // after the switch as the path, so quotes would become part of it.
     CString Arguments() const;

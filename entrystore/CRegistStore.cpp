@@ -82,6 +82,26 @@ CRegistStore::Result CRegistStore::Commit(CRegistEntry& entry, const CRegistLayo
     return Result();
 }
 
+int CRegistStore::StartResident(const CRegistEntry& entry, const CRegistLayout& layout)
+{
+    // The program's path quoted, the arguments as the shortcut holds them.
+    CString commandLine = "\"" + layout.ResidentPath() + "\" " + layout.Arguments();
+    STARTUPINFOA startup;
+    ZeroMemory(&startup, sizeof(startup));
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process;
+    ZeroMemory(&process, sizeof(process));
+    BOOL bStarted = CreateProcessA(layout.ResidentPath(), commandLine.GetBuffer(commandLine.GetLength()), NULL,
+                                   NULL, FALSE, 0, NULL, layout.WorkFolder(entry), &startup, &process);
+    DWORD dwError = GetLastError();
+    commandLine.ReleaseBuffer();
+    if (!bStarted)
+        return static_cast<int>(dwError);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return 0;
+}
+
 CRegistStore::Result CRegistStore::WriteStartupLink(const CRegistEntry& entry, const CRegistLayout& layout)
 {
     // A Startup folder that the user (or a cleaner) removed is made anew; one

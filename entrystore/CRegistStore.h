@@ -74,6 +74,11 @@ public:
     static Result Remove(const CString& folder, const CString& startupLinkPath, const CString& ownIniPath,
                          CFolderUtil::ProgressFn pfnProgress = NULL, void* pContext = NULL);
 
+    // Starts the registration's resident as the shell starts its entry
+    // shortcut: the same program, arguments and working folder. 0, or the
+    // error of the start.
+    static int StartResident(const CRegistEntry& entry, const CRegistLayout& layout);
+
     // Writes the shortcuts of a registration whose folder has moved: first the
     // Startup shortcut when it names oldIniPath and that file is gone, so that
     // a failure there leaves the entry shortcut stale and the next start asks

@@ -61,7 +61,7 @@ int CResidentLink::Write(LPCSTR pszLinkPath, const CRegistEntry& entry, const CR
     pLink->SetPath(layout.ResidentPath());
     pLink->SetDescription(entry.m_strDispName);
     pLink->SetArguments(layout.Arguments());
-    pLink->SetWorkingDirectory(entry.m_strWorkDir.IsEmpty() ? layout.EntryFolder() : entry.m_strWorkDir);
+    pLink->SetWorkingDirectory(layout.WorkFolder(entry));
     pLink->SetIconLocation(CRegistLayout::IconSource(entry), entry.m_nIconIndex);
     HRESULT hr = PersistLink(pLink, pszLinkPath, TRUE);
     pLink->Release();

@@ -5,6 +5,7 @@
 #include "CRegistSheet.h"
 #include "CRegistLayout.h"
 #include "CRegistStore.h"
+#include "CResidentChannel.h"
 #include "CResidentLink.h"
 #include "PathUtil.h"
 #include "resource.h"
@@ -193,6 +194,7 @@ int CEntryPage::CommitEntry()
     CRegistStore::Result done = CRegistStore::Commit(m_pSheet->m_entry, layout, bStartup);
     switch (done.step) {
     case CRegistStore::StepDone:
+        m_pSheet->m_trayNotice.AfterCommit(m_pSheet->m_entry, layout, m_pSheet->m_nMode == RegistNew);
         break;
     case CRegistStore::StepEntryFolder:
         AfxMessageBox(IDS_MSG_FOLDER_NOT_CREATED, MB_OK, 0);
@@ -240,6 +242,11 @@ BOOL CEntryPage::BuildLayout(CRegistLayout& layout)
     }
     // The tool's folder comes back empty when its path does not fit.
     layout = CRegistLayout(GetModuleDir(), fileName);
+    // Every shortcut of the registration starts the resident beside the tool.
+    if (layout.Fits() && !FileExists(layout.ResidentPath())) {
+        AfxMessageBox(IDS_MSG_RESIDENT_MISSING, MB_OK, 0);
+        return FALSE;
+    }
     // Everything the commit would write, checked before the first write.
     BOOL bTooLong = !layout.Fits() || (FileExists(layout.CopySource()) && IsTooLong(layout.CopyTarget()));
     if (m_bStartup && !bTooLong && CResidentLink::LocateStartupFolder(layout) == 0)
@@ -290,8 +297,14 @@ int CEntryPage::RemoveEntry()
         return result;
     if (!ConfirmForeignFolder(folder))
         return ResultRefused;
-    return ReportRemovalResult(
+    // Its residents are found by the settings file's identity, taken while
+    // the file still exists; they end only once the removal has completed.
+    CResidentChannel residents(m_pSheet->m_entry.m_strIniPath);
+    result = ReportRemovalResult(
         CRegistStore::Remove(folder, linkPath, m_pSheet->m_entry.m_strIniPath, PumpOneMessage, NULL));
+    if (result == 0)
+        m_pSheet->m_trayNotice.AfterRemoval(residents);
+    return result;
 }
 
 int CEntryPage::ReportRemovalResult(const CRegistStore::Result& done)

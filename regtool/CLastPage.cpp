@@ -18,13 +18,13 @@ BOOL CLastPage::OnInitDialog()
     m_pSheet = static_cast<CRegistSheet*>(m_pOwnerSheet);
 
     CWnd message = GetDlgItem(IDC_LAST_MESSAGE);
-    if (m_pSheet && m_pSheet->m_nMode == RegistDelete) {
-        message.SetWindowText(IDS_DONE_DELETE);
-        // A resident still running for the deleted entry keeps its icon
-        // until it ends; the note tells the user so.
-        GetDlgItem(IDC_LAST_NOTE).ShowWindow(SW_SHOW);
-    } else {
-        message.SetWindowText(IDS_DONE_REGIST);
+    message.SetWindowText(m_pSheet->m_nMode == RegistDelete ? IDS_DONE_DELETE : IDS_DONE_REGIST);
+    // What became of the registration's tray icon, when anything did.
+    CString note = m_pSheet->m_trayNotice.Text();
+    if (!note.IsEmpty()) {
+        CWnd noteText = GetDlgItem(IDC_LAST_NOTE);
+        noteText.SetWindowText(note);
+        noteText.ShowWindow(SW_SHOW);
     }
 
     // The work is done and cannot be undone from here: Finish is the only way on.

@@ -16,7 +16,8 @@ public:
     CRegistSheet* m_pSheet;
 
 protected:
-    // Sets the texts by mode, disables Cancel and turns Finish into "完了".
+    // Sets the texts by mode and what became of the tray icon, disables
+    // Cancel and turns Finish into "完了".
     virtual BOOL OnInitDialog();
 
 private:

@@ -3,6 +3,7 @@
 // load/save and file kind operations the pages share.
 #pragma once
 
+#include "CTrayNotice.h"
 #include "CPropertySheet.h"
 #include "CRegistEntry.h"
 #include "CRegistEntryArray.h"
@@ -65,6 +66,8 @@ public:
     CRegistEntry m_entry;
     CRegistEntryArray m_entryArray;
     int m_nMode;
+    // What the commit or removal did to the registration's tray icon.
+    CTrayNotice m_trayNotice;
 
 private:
     CRegistSheet(const CRegistSheet&);

@@ -2,6 +2,8 @@
 #include "AfxMessageBox.h"
 #include "resource.h"
 #include "CMovedFolderRepair.h"
+#include "CRegistLayout.h"
+#include "PathUtil.h"
 #include "CWelcomeDlg.h"
 
 const char CTavroApp::kMutexName[] = "TavroMutex";
@@ -18,6 +20,7 @@ BOOL CTavroApp::InitInstance()
         return FALSE;
     if (!CheckModulePath())
         return FALSE;
+    CheckResidentBeside();
     // Before the main dialog: after the tool's folder has moved, every
     // shortcut of its registrations still names the old place.
     CMovedFolderRepair repair;
@@ -69,6 +72,16 @@ BOOL CTavroApp::CheckModulePath()
         return TRUE;
     AfxMessageBox(IDS_MSG_TOOL_FOLDER_TOO_LONG, MB_OK, 0);
     return FALSE;
+}
+
+void CTavroApp::CheckResidentBeside()
+{
+    // Opened from inside the zip, Windows extracts only the started program
+    // into a temporary folder: a registration made there would start nothing.
+    // The tool still runs (a deletion needs no resident); commits are refused.
+    CRegistLayout layout(GetModuleDir(), "");
+    if (!FileExists(layout.ResidentPath()))
+        AfxMessageBox(IDS_MSG_RESIDENT_MISSING, MB_OK, 0);
 }
 
 void CTavroApp::RunMainDialog()

@@ -29,6 +29,8 @@ protected:
     // or holds a character the code page cannot represent: every entry
     // folder and settings file lies below that folder.
     BOOL CheckModulePath();
+    // Says so when TavroCore.Exe is not beside the tool.
+    void CheckResidentBeside();
     // Shows the main dialog modally.
     virtual void RunMainDialog();
 };

@@ -40,6 +40,11 @@
 #define IDS_LABEL_WORKDIR               208
 #define IDS_LABEL_CMDLINE               209
 #define IDS_LABEL_ICONPATH              210
+#define IDS_TRAY_SHOWN                  211
+#define IDS_TRAY_NOT_STARTED            212
+#define IDS_TRAY_UPDATED                213
+#define IDS_TRAY_ENDED                  214
+#define IDS_TRAY_LEFT_RUNNING           215
 
 /* Message box texts: IDS_MSG_ names, numbered from 2001, each with a row in the
    user guide's message table for Tavro.exe. The framework's (AfxRes.h) come
@@ -81,6 +86,7 @@
 #define IDS_MSG_FILE_NOT_DELETED        2035
 #define IDS_MSG_FOLDER_NOT_DELETED      2036
 #define IDS_MSG_ITEM_NOT_REMOVABLE      2037
+#define IDS_MSG_RESIDENT_MISSING        2038
 
 /* Main menu dialog. */
 #define IDC_PLANET                      1014

@@ -43,8 +43,11 @@ class RegisterTest(unittest.TestCase):
         shutil.copy2(h.ARGS.recorder, path)
         return path
 
-    def register(self, tool, program_unix, workdir="", cmdline="", dispname=None, startup=True, shots=True):
-        """Runs the new-registration wizard through to its end; returns the page texts seen."""
+    def register(self, tool, program_unix, workdir="", cmdline="", dispname=None, startup=True, shots=True,
+                 keep_resident=False):
+        """Runs the new-registration wizard through to its end; returns the page
+        texts seen and where the new registration's icon came. Its resident is
+        ended again unless keep_resident, so that a test can start it anew."""
         tool.press(1015)
         sheet = tool.wizard()
         self.assertIsNotNone(sheet, "wizard did not open")
@@ -78,9 +81,21 @@ class RegisterTest(unittest.TestCase):
         if not startup:
             h.click_control(page, 1021)
         shots and h.screenshot("register_page3")
+        running = {w.hwnd for w in h.find_windows(title=h.RESIDENT_TITLE)}
+        watcher = h.TrayWatcher()
         h.click_control(sheet.hwnd, NEXT)
         page, done = wait_page_text(sheet, 1024)
         seen["done"] = done.text
+        note = h.control(page, 1023)
+        seen["note"] = note.text if note.visible else ""
+        # The new registration's icon comes with the completion page.
+        seen["icon"] = watcher.wait_new_icon()
+        started = [w for w in h.find_windows(title=h.RESIDENT_TITLE) if w.hwnd not in running]
+        seen["residents"] = [w.pid for w in started]
+        if not keep_resident:
+            for w in started:
+                h.probe("command", w.hwnd, 32772)
+            h.wait_until(lambda: not [w for w in h.find_windows(title=h.RESIDENT_TITLE) if w.hwnd not in running], 10)
         seen["finish"] = h.control(sheet.hwnd, FINISH).text
         shots and h.screenshot("register_page4")
         h.click_control(sheet.hwnd, FINISH)
@@ -130,12 +145,26 @@ class RegisterTest(unittest.TestCase):
         other = self.add_program("other.exe")
         workdir = os.path.join(self.apps, "作業 dir")
         os.makedirs(workdir)
+        # A registration of the same name in another Tavro folder runs throughout, untouched.
+        twin = h.install_tool("TavroTwin")
+        twin_ini = os.path.join(twin, "表示ソフト.exe", "tavro.ini")
+        os.makedirs(os.path.dirname(twin_ini))
+        with open(twin_ini, "wb") as f:
+            f.write(("[data]\r\ndispname=双子\r\nprogram=%s\r\n" % h.to_windows(other)).encode("cp932"))
+        watcher = h.TrayWatcher()
+        twin_resident = h.start_resident(twin, "/INI=" + h.to_windows(twin_ini), link_name="twin")
+        self.assertIsNotNone(watcher.wait_new_icon(), "the other folder's registration showed no icon")
         tool = ToolSession(self.folder)
-        seen = self.register(tool, program, workdir=h.to_windows(workdir), cmdline='"x y" z')
+        seen = self.register(tool, program, workdir=h.to_windows(workdir), cmdline='"x y" z',
+                             keep_resident=True)
         self.assertEqual("表示ソフト.exe", seen["default_dispname"])
         self.assertEqual(1, seen["startup_checked"])
         self.assertEqual("登録処理は正常に終了しました．", seen["done"])
+        self.assertEqual("タスクトレイにアイコンを表示しました．\nWindows 11 では、新しく現れたトレイアイコンはまず"
+                         "タスク バーの隠れたアイコン（「^」）の中に入ります．", seen["note"].replace("~", "\n"))
         self.assertEqual("完了", seen["finish"])
+        self.assertIsNotNone(seen["icon"], "the new registration's icon did not appear")
+        self.assertEqual(1, len(seen["residents"]))
         self.register(tool, other, startup=False)
 
         entry = os.path.join(self.folder, "表示ソフト.exe")
@@ -153,11 +182,13 @@ class RegisterTest(unittest.TestCase):
                                       h.to_windows(other_entry), h.to_windows(other), "other.exe")
         other_bytes = {n: open(os.path.join(other_entry, n), "rb").read() for n in os.listdir(other_entry)}
 
-        # Open the entry shortcut as the user would, and use its icon.
+        # Opening the entry shortcut while the icon runs shows no second icon.
         watcher = h.TrayWatcher()
-        resident = h.shell_open(h.to_windows(os.path.join(entry, "表示ソフト.exe.lnk")))
-        pos = watcher.wait_new_icon()
-        self.assertIsNotNone(pos, "the registration's icon did not appear")
+        second = h.shell_open(h.to_windows(os.path.join(entry, "表示ソフト.exe.lnk")))
+        self.assertTrue(h.wait_until(lambda: second.poll() is not None, 10), "the second start keeps running")
+        self.assertEqual(len(watcher.icons(watcher.before)), watcher.icon_count(), "a second icon appeared")
+        self.assertEqual([], h.message_boxes())
+        pos = seen["icon"]
         h.mouse_click(pos[0], pos[1], double=True)
         log = os.path.join(self.apps, "recorder.log")
         self.assertTrue(h.wait_until(lambda: os.path.exists(log), 10), "the program did not start")
@@ -171,10 +202,10 @@ class RegisterTest(unittest.TestCase):
         # Windows cannot remove a folder that is a process's current folder (Wine can): the
         # resident, after a launch too, holds neither the entry folder nor the work folder.
         if not h.ARGS.release:   # the probe reads a 64-bit process's parameters
-            pid = [w.pid for w in h.find_windows(title=h.RESIDENT_TITLE)][0]
+            pid = seen["residents"][0]
             self.assertEqual(h.to_windows(self.folder).rstrip("\\") + "\\", h.probe("cwd", pid).strip())
 
-        # Delete the first registration; the resident keeps running.
+        # Delete the first registration; its resident ends, the other folder's stays.
         tool.press(1017)
         sheet = tool.wizard()
         page, listbox = wait_page_text(sheet, 1022)
@@ -194,13 +225,17 @@ class RegisterTest(unittest.TestCase):
         h.wait_until(lambda: h.control(page, 1024).text == "削除処理は正常に終了しました．", 5)
         self.assertEqual("削除処理は正常に終了しました．", h.control(page, 1024).text)
         self.assertTrue(h.control(page, 1023).visible)
+        self.assertEqual("この登録のトレイアイコンを終了しました．", h.control(page, 1023).text)
+        self.assertFalse(h.wait_until(lambda: seen["residents"][0] in
+                                      [w.pid for w in h.find_windows(title=h.RESIDENT_TITLE)], 0.1),
+                         "the resident of the deleted registration still runs")
         h.screenshot("delete_done")
         h.click_control(sheet.hwnd, FINISH)
         self.assertTrue(h.wait_until(lambda: not os.path.exists(entry), 10), "entry folder kept")
         self.assertFalse(os.path.exists(os.path.join(self.startup, "表示ソフト.exe.lnk")))
         self.assertEqual(other_bytes,
                          {n: open(os.path.join(other_entry, n), "rb").read() for n in os.listdir(other_entry)})
-        self.assertIsNone(resident.poll(), "the resident of the deleted registration ended")
+        self.assertIsNone(twin_resident.poll(), "the other folder's resident ended")
         tool.quit()
 
     def delete_line(self, tool, line):
@@ -441,7 +476,8 @@ class RegisterTest(unittest.TestCase):
         newdir = os.path.join(self.apps, "新しい 作業")
         os.makedirs(newdir)
         tool = ToolSession(self.folder)
-        self.register(tool, program, cmdline="-a", shots=False)
+        resident = self.register(tool, program, cmdline="-a", shots=False, keep_resident=True)["residents"]
+        watcher = h.TrayWatcher()
 
         # The edit wizard has no visible button; its command is still wired.
         h.probe("command", tool.main.hwnd, 1016)
@@ -464,6 +500,10 @@ class RegisterTest(unittest.TestCase):
         page, done, boxes = self.next_page(sheet, 1024)
         self.assertEqual([], boxes)
         self.assertEqual("登録処理は正常に終了しました．", done.text)
+        # The running icon took the edit: the same process, no icon added.
+        self.assertEqual("動作中のトレイアイコンに登録内容を反映しました．", h.control(page, 1023).text)
+        self.assertEqual(resident, [w.pid for w in h.find_windows(title=h.RESIDENT_TITLE)])
+        self.assertEqual(len(watcher.icons(watcher.before)), watcher.icon_count())
         h.click_control(sheet.hwnd, FINISH)
         h.wait_until(lambda: h.probe("iconic", tool.main.hwnd).strip() == "0", 10)
         tool.quit()

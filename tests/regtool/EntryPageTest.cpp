@@ -21,6 +21,8 @@ const char kNoLink[] = "ショートカットが作成出来ません．";
 const char kNoStartup[] = "スタートアップに登録できませんでした";
 const char kTooLong[] = "ファイルのパスが長すぎます．";
 const char kNoFileName[] = "登録するファイルが指定されていません．";
+const char kResidentMissing[] = "TavroCore.Exeが見つかりません．\n"
+                                "zipファイルを展開してから、展開したフォルダのTavro.exeを起動してください．";
 const char kNotRemovable[] = "この登録のフォルダは削除できません．";
 const char kStartupLocked[] = "スタートアップのショートカットが削除出来ません. Error = ";
 const char kReadOnly[] = "読み取り専用のファイルがあるため、削除出来ません．\n";
@@ -39,6 +41,8 @@ public:
     {
         CreateDirectoryA(folder, NULL);
         EXPECT_TRUE(CopySelfTo(folder + "\\tvbTool.exe"));
+        // The resident's stand-in, as beside the test program (the tool registers nothing without one).
+        CloseHandle(CreateFileA(folder + "\\TavroCore.Exe", GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL));
         m_hModule = LoadLibraryExA(folder + "\\tvbTool.exe", NULL, DONT_RESOLVE_DLL_REFERENCES);
         m_app.m_hInstance = m_hModule;
     }
@@ -418,14 +422,20 @@ TEST_F(EntryPageTest, CommitsThatWouldWriteNothingUsableAreRefusedUntouched)
     struct Case {
         std::string program;
         const char* message;
+        bool bNoResident;   // no TavroCore.Exe beside the tool, as opened from inside the zip
     } cases[] = {
-        { "C:\\x\\tvb" + std::string(static_cast<size_t>(folderLimit - 7), 'f') + ".exe", kTooLong },
-        { "C:\\x\\tvb" + std::string(static_cast<size_t>(linkLimit - 7), 'l') + ".exe", kTooLong },
-        { "C:\\tvbdir\\", kNoFileName },
-        { "", kNoFileName },
+        { "C:\\x\\tvb" + std::string(static_cast<size_t>(folderLimit - 7), 'f') + ".exe", kTooLong, false },
+        { "C:\\x\\tvb" + std::string(static_cast<size_t>(linkLimit - 7), 'l') + ".exe", kTooLong, false },
+        { "C:\\tvbdir\\", kNoFileName, false },
+        { "", kNoFileName, false },
+        { m_program.GetString(), kResidentMissing, true },
     };
+    CString resident = ToolDir() + "TavroCore.Exe";
     for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
         SCOPED_TRACE(cases[i].program);
+        if (cases[i].bNoResident) {
+            ASSERT_TRUE(MoveFileA(resident, resident + ".away"));
+        }
         MessageBoxRecorder boxes;
         CRegistSheet sheet(RegistNew, NULL);
         WizardDriver wizard(&sheet);
@@ -434,7 +444,10 @@ TEST_F(EntryPageTest, CommitsThatWouldWriteNothingUsableAreRefusedUntouched)
         EXPECT_EQ(cases[i].message, boxes.LastText());
         EXPECT_EQ(131u, wizard.CurrentTemplate());
         EXPECT_TRUE(ListFolder(ToolDir(), true).empty());
-        EXPECT_EQ(1u, ListFolder(ToolDir(), false).size()) << "only the test program";
+        if (cases[i].bNoResident) {
+            ASSERT_TRUE(MoveFileA(resident + ".away", resident));
+        }
+        EXPECT_EQ(2u, ListFolder(ToolDir(), false).size()) << "only the test program and the resident";
         std::vector<std::string> startup = ListFolder(StartupDir(), false);
         for (size_t j = 0; j < startup.size(); ++j)
             EXPECT_TRUE(startup[j].compare(0, 3, kPrefix) != 0 && startup[j] != ".lnk") << startup[j];
