@@ -40,19 +40,6 @@ static LPCSTR NamePart(LPCSTR pszPath)
     return pName;
 }
 
-static BOOL FolderIdentity(LPCSTR pszFolder, BY_HANDLE_FILE_INFORMATION& info)
-{
-    // No access asked for: the identity only, even of a folder held open.
-    HANDLE hFolder = CreateFileA(pszFolder, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
-                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
-    if (hFolder == INVALID_HANDLE_VALUE)
-        return FALSE;
-    BOOL bRead = GetFileInformationByHandle(hFolder, &info);
-    CloseHandle(hFolder);
-    // Some network file systems give no index at all: then the path decides.
-    return bRead && (info.nFileIndexHigh != 0 || info.nFileIndexLow != 0);
-}
-
 BOOL CResidentChannel::KeyOf(LPCSTR pszIniPath, Key& key)
 {
     ZeroMemory(&key, sizeof(key));
@@ -68,12 +55,8 @@ BOOL CResidentChannel::KeyOf(LPCSTR pszIniPath, Key& key)
         lstrcpyA(folder, ".");
     else
         lstrcpynA(folder, pszIniPath, cchFolder + 1);
-    BY_HANDLE_FILE_INFORMATION info;
-    if (FolderIdentity(folder, info)) {
+    if (GetFileIdentity(folder, key.folder)) {
         key.nKind = kKeyIdentity;
-        key.nVolume = info.dwVolumeSerialNumber;
-        key.nIndexHigh = info.nFileIndexHigh;
-        key.nIndexLow = info.nFileIndexLow;
         key.nHash = FoldedHash(pName);
         return TRUE;
     }
@@ -86,17 +69,17 @@ BOOL CResidentChannel::KeyOf(LPCSTR pszIniPath, Key& key)
 
 BOOL CResidentChannel::SameKey(const Key& a, const Key& b)
 {
-    return a.nKind != 0 && a.nKind == b.nKind && a.nVolume == b.nVolume && a.nIndexHigh == b.nIndexHigh &&
-           a.nIndexLow == b.nIndexLow && a.nHash == b.nHash;
+    return a.nKind != 0 && a.nKind == b.nKind && std::memcmp(&a.folder, &b.folder, sizeof(a.folder)) == 0 &&
+           a.nHash == b.nHash;
 }
 
 void CResidentChannel::ObjectName(const Key& key, LPSTR pszName, int cchName)
 {
     // "Local\": one per session, so another user's resident of the same
     // folder (a shared Tavro folder) is no reason not to start.
-    char name[96];
-    wsprintfA(name, "Local\\TavroCore.%lu.%08lX.%08lX%08lX.%08lX", key.nKind, key.nVolume, key.nIndexHigh,
-              key.nIndexLow, key.nHash);
+    char name[128];
+    wsprintfA(name, "Local\\TavroCore.%lu.%08lX.%08lX%08lX%08lX%08lX.%08lX", key.nKind, key.folder.nVolume,
+              key.folder.nId[3], key.folder.nId[2], key.folder.nId[1], key.folder.nId[0], key.nHash);
     lstrcpynA(pszName, name, cchName);
 }
 

@@ -6,6 +6,8 @@
 // field: 32-bit and 64-bit programs read it alike.
 #pragma once
 
+#include "PathUtil.h"
+
 #include <windows.h>
 
 class CResidentChannel
@@ -19,7 +21,7 @@ public:
     };
 
     // A registration as the file system knows it: the identity of the folder
-    // that holds the settings file (volume and file index) and the settings
+    // that holds the settings file (GetFileIdentity) and the settings
     // file's name, folded as the file system folds letters. Every path form of
     // one file (8.3 names, another case, a subst drive) gives one key; the
     // folder rather than the file, because a settings file rewritten by a
@@ -27,9 +29,7 @@ public:
     // identity, nHash holds the folded full path instead.
     struct Key {
         DWORD nKind;
-        DWORD nVolume;
-        DWORD nIndexHigh;
-        DWORD nIndexLow;
+        FileIdentity folder;
         DWORD nHash;
     };
 

@@ -14,10 +14,10 @@ BOOL CShellIcon::StandsForFile(LPCSTR pszIconSource, LPCSTR pszRegisteredFile)
     return GetDirPart(pszIconSource).IsEmpty();
 }
 
-BOOL CShellIcon::IsScript(LPCSTR pszPath)
+// The extension starts at the last dot after the last separator, found by
+// character (a 0x5C trail byte is no separator); "" without one.
+static LPCSTR ExtensionOf(LPCSTR pszPath)
 {
-    // The extension starts at the last dot after the last separator, found
-    // by character (a 0x5C trail byte is no separator).
     LPCSTR pExt = NULL;
     for (LPCSTR p = pszPath ? pszPath : ""; *p; p = CharNextA(p)) {
         if (*p == '\\' || *p == '/')
@@ -25,7 +25,13 @@ BOOL CShellIcon::IsScript(LPCSTR pszPath)
         else if (*p == '.')
             pExt = p;
     }
-    return pExt && (lstrcmpiA(pExt, ".bat") == 0 || lstrcmpiA(pExt, ".cmd") == 0);
+    return pExt ? pExt : "";
+}
+
+BOOL CShellIcon::IsScript(LPCSTR pszPath)
+{
+    LPCSTR pExt = ExtensionOf(pszPath);
+    return lstrcmpiA(pExt, ".bat") == 0 || lstrcmpiA(pExt, ".cmd") == 0;
 }
 
 HICON CShellIcon::Load(LPCSTR pszPath, BOOL bSmall)
@@ -42,7 +48,8 @@ HICON CShellIcon::Load(LPCSTR pszPath, BOOL bSmall)
     // icon, as Explorer draws it (no shortcut arrow); not every shell draws
     // that for the shortcut file.
     BOOL bOwnIcon = FALSE;
-    LPITEMIDLIST pidl = CShellLinkItem::ItemOf(pszPath, &bOwnIcon);
+    LPITEMIDLIST pidl = lstrcmpiA(ExtensionOf(pszPath), ".lnk") == 0 ? CShellLinkItem::ItemOf(pszPath, &bOwnIcon)
+                                                                     : NULL;
     DWORD_PTR found = pidl && !bOwnIcon
         ? SHGetFileInfoA(reinterpret_cast<LPCSTR>(pidl), 0, &info, sizeof(info), uFlags | SHGFI_PIDL)
         : SHGetFileInfoA(GetNativeViewPath(pszPath), 0, &info, sizeof(info), uFlags);

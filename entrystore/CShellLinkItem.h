@@ -14,6 +14,6 @@ public:
     // item without a file path; NULL for a file target, a file that is no
     // shortcut, or one that cannot be read. pbOwnIcon (may be NULL) tells
     // whether the shortcut names an icon of its own. The caller frees the
-    // list with ILFree; COM must be initialised (CComApartment::Enter).
+    // list with ILFree. Enters COM itself (CComApartment).
     static LPITEMIDLIST ItemOf(LPCSTR pszLink, BOOL* pbOwnIcon);
 };

@@ -170,6 +170,31 @@ BOOL IsSameFile(LPCSTR pathA, LPCSTR pathB)
     return bSame;
 }
 
+BOOL GetFileIdentity(LPCSTR path, FileIdentity& identity)
+{
+    ZeroMemory(&identity, sizeof(identity));
+    HANDLE h = OpenForIdentity(path);
+    if (h == INVALID_HANDLE_VALUE)
+        return FALSE;
+    FileId128 id;
+    BY_HANDLE_FILE_INFORMATION info;
+    GetFileInfoExFn fn = FileInfoExFunction();
+    BOOL bKnown = TRUE;
+    if (fn && fn(h, kFileIdInfo, &id, sizeof(id))) {
+        identity.nVolume = static_cast<DWORD>(id.volumeSerial);
+        std::memcpy(identity.nId, id.id, sizeof(identity.nId));
+    } else if (GetFileInformationByHandle(h, &info)) {
+        identity.nVolume = info.dwVolumeSerialNumber;
+        identity.nId[0] = info.nFileIndexLow;
+        identity.nId[1] = info.nFileIndexHigh;
+    } else {
+        bKnown = FALSE;
+    }
+    CloseHandle(h);
+    // Some network file systems give no id at all.
+    return bKnown && (identity.nId[0] | identity.nId[1] | identity.nId[2] | identity.nId[3]) != 0;
+}
+
 BOOL ItemExists(LPCSTR path)
 {
     return lstrlenA(path) < MAX_PATH && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;

@@ -53,6 +53,16 @@ BOOL RunsUnderWow64();
 // regard to case.
 BOOL IsSameFile(LPCSTR pathA, LPCSTR pathB);
 
+// The identity of an existing file or folder, as IsSameFile compares it: the
+// volume serial number and the 128-bit file id where the volume gives one,
+// else the 64-bit file index in the id's first half. Only 32-bit fields, so
+// that 32-bit and 64-bit programs exchange it alike. FALSE without one.
+struct FileIdentity {
+    DWORD nVolume;
+    DWORD nId[4];
+};
+BOOL GetFileIdentity(LPCSTR path, FileIdentity& identity);
+
 // TRUE when something (file or folder) exists at the path.
 BOOL ItemExists(LPCSTR path);
 

@@ -192,9 +192,11 @@ int CEntryPage::CommitEntry()
     BOOL bStartup = m_bStartup && ConfirmStartupLink(layout);
 
     CRegistStore::Result done = CRegistStore::Commit(m_pSheet->m_entry, layout, bStartup);
+    int result = 0;
     switch (done.step) {
     case CRegistStore::StepDone:
-        m_pSheet->m_trayNotice.AfterCommit(m_pSheet->m_entry, layout, m_pSheet->m_nMode == RegistNew);
+        if (m_bStartup && !bStartup)
+            AfxMessageBox(IDS_MSG_STARTUP_SKIPPED, MB_OK, 0);
         break;
     case CRegistStore::StepEntryFolder:
         AfxMessageBox(IDS_MSG_FOLDER_NOT_CREATED, MB_OK, 0);
@@ -206,11 +208,14 @@ int CEntryPage::CommitEntry()
         AfxMessageBox(IDS_MSG_SHORTCUT_NOT_CREATED, MB_OK, 0);
         return done.code;
     default:
-        return ReportStartupResult(done);
+        result = ReportStartupResult(done);
+        break;
     }
-    if (m_bStartup && !bStartup)
-        AfxMessageBox(IDS_MSG_STARTUP_SKIPPED, MB_OK, 0);
-    return 0;
+    // The registration is on disk (without a Startup shortcut, perhaps): its
+    // tray icon follows, whichever way the page goes on.
+    if (result == 0)
+        m_pSheet->m_trayNotice.AfterCommit(m_pSheet->m_entry, layout, m_pSheet->m_nMode == RegistNew);
+    return result;
 }
 
 BOOL CEntryPage::ConfirmStartupLink(const CRegistLayout& layout)

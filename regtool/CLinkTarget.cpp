@@ -22,11 +22,12 @@ static DWORD ReadLe(const BYTE* p, int nBytes)
     return value;
 }
 
-// Where the extra data blocks start, or 0 when the file ends before.
+// Where the extra data blocks start, or 0 when the file ends before. The
+// sizes come from the file: added up in 64 bits, so that none wraps around.
 static DWORD ExtraDataStart(const BYTE* data, DWORD n)
 {
     DWORD flags = ReadLe(data + 0x14, 4);
-    DWORD pos = kHeaderSize;
+    ULONGLONG pos = kHeaderSize;
     if ((flags & SLDF_HAS_ID_LIST) && pos + 2 <= n)
         pos += 2 + ReadLe(data + pos, 2);
     if ((flags & SLDF_HAS_LINK_INFO) && pos + 4 <= n)
@@ -35,7 +36,7 @@ static DWORD ExtraDataStart(const BYTE* data, DWORD n)
         if ((flags & kStringFlags[i]) && pos + 2 <= n)
             pos += 2 + ReadLe(data + pos, 2) * ((flags & SLDF_UNICODE) ? 2 : 1);
     }
-    return pos < n ? pos : 0;
+    return pos < n ? static_cast<DWORD>(pos) : 0;
 }
 
 static BOOL FindExpTarget(const BYTE* data, DWORD n, CString& raw)

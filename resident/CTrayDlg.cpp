@@ -445,6 +445,10 @@ LRESULT CTrayDlg::OnCopyData(const COPYDATASTRUCT* pData)
         return 0;
     if (!IsOwnRegistration(key, path))
         return CResidentChannel::kNotMine;
+    // Ending already: only an end is done (it is under way); a reload or a
+    // second start is not, and the sender must not be told otherwise.
+    if (m_bEnding && request != CResidentChannel::RequestEnd)
+        return 0;
     // The sender waits for the answer: whatever may show a message box is
     // done after it, from the queue.
     switch (request) {

@@ -20,7 +20,7 @@ import zipfile
 
 import harness as h
 import test_register
-from test_tool import ToolSession
+from test_tool import ToolSession, FINISH, wait_page_text
 
 SHIPPED = ["Tavro/", "Tavro/Tavro.exe", "Tavro/TavroCore.Exe", "Tavro/TavroHelp.Html"]
 ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
@@ -344,6 +344,31 @@ class UnpackedTest(unittest.TestCase):
             [h.WINELOADER, "wineboot"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120))
         os.remove(os.path.join(startup, "moved-b.exe.lnk"))
 
+
+    def test_a_deletion_ends_the_resident_of_the_other_package(self):
+        """The README's switch of packages leaves residents of both kinds running for a while:
+        the tool ends a deleted registration's resident of the other package (a 64-bit one in
+        the i686 run; a 32-bit one in the x86_64 run where 32-bit code runs, else a 64-bit one
+        from another folder)."""
+        runs_i386 = h.elf_class(h.WINELOADER32) == 1
+        other_zip = h.dist_zips()[0 if h.ARGS.release or not runs_i386 else 1]
+        h.unpack(h.tested_zip(), self.place)
+        h.unpack(other_zip, os.path.join(self.place, "other"))
+        folder = os.path.join(self.place, "Tavro")
+        shutil.copy2(h.ARGS.recorder, os.path.join(self.apps, "mixed.exe"))
+        tool = ToolSession(folder)
+        wizard = test_register.RegisterTest("register")
+        wizard.register(tool, os.path.join(self.apps, "mixed.exe"), startup=False, shots=False)
+        watcher = h.TrayWatcher()
+        ini = h.to_windows(os.path.join(folder, "mixed.exe", "tavro.ini"))
+        resident = h.start_resident(os.path.join(self.place, "other", "Tavro"), "/INI=" + ini, link_name="other")
+        self.assertIsNotNone(watcher.wait_new_icon(20), "the other package's resident showed no icon")
+        sheet = wizard.delete_line(tool, 0)
+        page, _ = wait_page_text(sheet, 1024)
+        self.assertEqual("この登録のトレイアイコンを終了しました．", h.control(page, 1023).text)
+        self.assertIsNotNone(resident.poll(), "the other package's resident still runs")
+        h.click_control(sheet.hwnd, FINISH)
+        tool.quit()
 
     def test_programs_of_the_64_bit_package_copied_over_keep_the_registrations(self):
         """The switch the README tells a user of the 32-bit package on 64-bit Windows to make:

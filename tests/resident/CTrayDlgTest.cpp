@@ -754,8 +754,13 @@ TEST_F(TrayDlgTest, DoubleClicksOnAFailingProgramStackNoBoxes)
 TEST_F(TrayDlgTest, ChannelRequestsReachOnlyTheirOwnRegistration)
 {
     CString ini = WriteSettings("元の名前", OwnExecutable());
+    // Another Tavro folder with an entry folder of this one's name (ASCII, a temporary folder's).
+    std::string own(ini.GetString());
+    size_t end = own.rfind('\\');
+    std::string otherIni = own.substr(own.rfind('\\', end - 1) + 1);
     TempFolder otherTool;
-    ASSERT_TRUE(otherTool.WriteFile("tavro.ini", "[data]\r\ndispname=x\r\n"));
+    ASSERT_TRUE(otherTool.MakeFolder(otherIni.substr(0, otherIni.find('\\')).c_str()));
+    ASSERT_TRUE(otherTool.WriteFile(otherIni.c_str(), "[data]\r\ndispname=x\r\n"));
     CTrayDlg dlg(ini);
     Open(dlg);
     ASSERT_TRUE(WaitForTray(dlg.m_hWnd)) << kNoTray;
@@ -796,7 +801,7 @@ TEST_F(TrayDlgTest, ChannelRequestsReachOnlyTheirOwnRegistration)
     EXPECT_TRUE(IconInTray(added));
 
     // Another Tavro folder's registration of the same name is not this one.
-    CResidentChannel::Outcome other = CResidentChannel(otherTool.Sub("tavro.ini")).Send(
+    CResidentChannel::Outcome other = CResidentChannel(otherTool.Sub(otherIni.c_str())).Send(
         CResidentChannel::RequestEnd, 1000);
     EXPECT_EQ(0, other.nTaken);
     EXPECT_EQ(0, other.nSilent);
