@@ -20,11 +20,6 @@ static HMODULE LoadOle32()
     return LoadLibraryA(path);
 }
 
-BOOL CComApartment::IsLoaded()
-{
-    return GetModuleHandleA("ole32.dll") != NULL;
-}
-
 static HMODULE s_hOle32 = NULL;
 
 BOOL CComApartment::Enter()

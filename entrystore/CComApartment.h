@@ -17,6 +17,4 @@ public:
     // Enter; E_FAIL when COM cannot be had. Through the ole32 loaded here, so
     // that a program using it does not import ole32.
     static HRESULT CreateInstance(REFCLSID clsid, REFIID iid, void** ppv);
-    // Whether ole32 has been loaded into this process (by anyone).
-    static BOOL IsLoaded();
 };

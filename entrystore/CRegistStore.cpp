@@ -5,11 +5,6 @@
 #include "CResidentLink.h"
 #include "PathUtil.h"
 
-static BOOL IsTooLong(const CString& path)
-{
-    return path.GetLength() >= MAX_PATH;
-}
-
 static BOOL IsFolder(LPCSTR path)
 {
     DWORD attributes = GetFileAttributesA(path);

@@ -202,13 +202,3 @@ int CResidentChannel::NotifyReload(DWORD dwTimeoutMs) const
 {
     return Send(RequestReload, dwTimeoutMs).nTaken;
 }
-
-int CResidentChannel::NotifyEnd(DWORD dwTimeoutMs) const
-{
-    return Send(RequestEnd, dwTimeoutMs).nEnded;
-}
-
-int CResidentChannel::CountRunning(DWORD dwTimeoutMs) const
-{
-    return Send(RequestQuery, dwTimeoutMs).nTaken;
-}

@@ -62,16 +62,9 @@ public:
     };
     Outcome Send(Request request, DWORD dwTimeoutMs) const;
 
-    // The tool's operations. The running residents of the registration take
-    // its settings file anew: how many did.
+    // The running residents of the registration take its settings file
+    // anew: how many did.
     int NotifyReload(DWORD dwTimeoutMs = kDefaultTimeoutMs) const;
-    // They remove their icons and end: how many ended within the time.
-    int NotifyEnd(DWORD dwTimeoutMs = kDefaultTimeoutMs) const;
-    // How many residents of the registration run.
-    int CountRunning(DWORD dwTimeoutMs = kDefaultTimeoutMs) const;
-
-    BOOL HasKey() const { return m_key.nKind != 0; }
-    const Key& GetKey() const { return m_key; }
 
     // The key of an existing settings file; FALSE (key zeroed) when there is
     // no such file or the path takes 260 bytes or more.

@@ -63,6 +63,12 @@ struct FileIdentity {
 };
 BOOL GetFileIdentity(LPCSTR path, FileIdentity& identity);
 
+// TRUE for a path of 260 bytes or more: no fixed path buffer holds it.
+inline BOOL IsTooLong(LPCSTR path)
+{
+    return lstrlenA(path) >= MAX_PATH;
+}
+
 // TRUE when something (file or folder) exists at the path.
 BOOL ItemExists(LPCSTR path);
 

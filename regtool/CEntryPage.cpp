@@ -65,11 +65,6 @@ static void PumpOneMessage(void*)
     }
 }
 
-static BOOL IsTooLong(const CString& path)
-{
-    return path.GetLength() >= MAX_PATH;
-}
-
 CEntryPage::CEntryPage()
     : CPropertyPage(IDD_ENTRYPAGE),
       m_pSheet(NULL),

@@ -10,11 +10,6 @@
 
 #include <objbase.h>
 
-static BOOL IsTooLong(const CString& path)
-{
-    return path.GetLength() >= MAX_PATH;
-}
-
 CMovedFolderRepair::CMovedFolderRepair() : m_nStartupLookup(ERROR_PATH_NOT_FOUND)
 {
 }

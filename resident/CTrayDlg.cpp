@@ -246,7 +246,10 @@ BOOL CTrayDlg::AddNotifyIcon()
     // the GUID, which is not used: Windows ties a GUID to the program's path.
     m_nid.cbSize = NOTIFYICONDATAA_V2_SIZE;
     m_nid.hWnd = m_hWnd;
-    m_nid.uID = CTrayIconId::ForSettingsFile(m_strIniPath);
+    // The registration's own id, as its layout gives it.
+    CRegistLayout layout;
+    m_nid.uID = CRegistLayout::FromSettingsPath(m_strIniPath, layout) ? layout.TrayIconId()
+                                                                       : CTrayIconId::ForSettingsFile(m_strIniPath);
     // With version 4 the shell shows the tip only when asked to.
     m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP;
     m_nid.uCallbackMessage = WM_TRAYNOTIFY;
