@@ -208,21 +208,21 @@ class WinProcess:
 
     def poll(self):
         if self.returncode is None:
-            out = _starter.ask(("exitcode", self.pid)).strip()
+            out = _starter().ask(("exitcode", self.pid)).strip()
             if out != "-":
                 # A probe that ended lost its handles: the process is taken as ended.
                 self.returncode = int(out) if out.isdigit() else -1
         return self.returncode
 
     def kill(self):
-        _starter.ask(("kill", self.pid))
+        _starter().ask(("kill", self.pid))
 
 
 def shell_open(windows_path):
     """Opens a file as a double click in Explorer does (the probe's
     ShellExecuteEx): a shortcut starts its target with its own arguments and
     working folder. The started process, or None when the shell started none."""
-    out = _starter.ask(("open", windows_path)).strip()
+    out = _starter().ask(("open", windows_path)).strip()
     if not out.isdigit():
         return None
     proc = WinProcess(int(out))
@@ -306,20 +306,17 @@ class ProbeServer:
 _probe_server = ProbeServer()
 
 
-class _Starter:
+_starter_server = None
+
+
+def _starter():
     """The probe that starts programs (shell_open): under another language
     setting (--lang) one of its own in that locale, since Wine gives a process
     the code page of the process that starts it; the probe that reads windows
     and shortcuts keeps the run's."""
-    server = None
-
-    def ask(self, args):
-        if self.server is None:
-            self.server = ProbeServer(ARGS.lang) if ARGS.lang else _probe_server
-        return self.server.ask(args)
-
-
-_starter = _Starter()
+    global _starter_server
+    _starter_server = _starter_server or (ProbeServer(ARGS.lang) if ARGS.lang else _probe_server)
+    return _starter_server
 
 
 def probe(*args):

@@ -406,16 +406,8 @@ class RegisterTest(unittest.TestCase):
         h.probe("makelink", h.to_windows(shortcut), h.to_windows(gone), "", h.to_windows(self.apps))
         os.remove(gone)
         before = sorted(os.listdir(self.folder))
-        tool.press(1015)
-        sheet = tool.wizard()
-        page, _ = wait_page_text(sheet, 1015)
-        h.probe("settext", page, 1016, h.to_windows(shortcut))
-        h.click_control(sheet.hwnd, NEXT)
-        box, text = h.wait_message_box(caption="Tavro")
-        self.assertEqual("ショートカットのリンク先が見つかりません．\n%s\nプログラムを登録できません" % h.to_windows(gone), text)
-        h.close_box(box)
-        self.assertIsNotNone(wait_page_text(sheet, 1016, 2), "the file page was left")
-        h.click_control(sheet.hwnd, 2)   # Cancel
+        self.assertEqual("ショートカットのリンク先が見つかりません．\n%s\nプログラムを登録できません" % h.to_windows(gone),
+                         self.refused_on_file_page(tool, shortcut))
         tool.quit()
         self.assertEqual(before, sorted(os.listdir(self.folder)))
         # The residents show their icons without a message at their start.
@@ -427,6 +419,19 @@ class RegisterTest(unittest.TestCase):
             self.assertIsNotNone(watcher.wait_new_icon(timeout=45.0), name)
             time.sleep(1)
             self.assertEqual([], [t for _b, t in h.message_boxes()], name)
+
+    def refused_on_file_page(self, tool, path):
+        """Types the path on the file page and presses Next: the refusal's text; the page stays."""
+        tool.press(1015)
+        sheet = tool.wizard()
+        page, _ = wait_page_text(sheet, 1015)
+        h.probe("settext", page, 1016, h.to_windows(path))
+        h.click_control(sheet.hwnd, NEXT)
+        box, text = h.wait_message_box(caption="Tavro")
+        h.close_box(box)
+        self.assertIsNotNone(wait_page_text(sheet, 1016, 2), "the file page was left")
+        h.click_control(sheet.hwnd, 2)   # Cancel
+        return text
 
     def test_shell_item_and_environment_shortcuts(self):
         # Control Panel and This PC dragged onto the desktop, as Windows 11's apps are: only an item id list.
@@ -444,15 +449,8 @@ class RegisterTest(unittest.TestCase):
         # An installer's %windir% target is checked and shown expanded: the program it starts holds the icon.
         seen = self.register(tool, env, shots=False)
         self.assertEqual(([], r"c:\windows\notepad.exe"), (seen["boxes"] + seen["boxes_at_next"], seen["iconpath"].lower()))
-        tool.press(1015)
-        sheet = tool.wizard()
-        page, _ = wait_page_text(sheet, 1015)
-        h.probe("settext", page, 1016, h.to_windows(gone))
-        h.click_control(sheet.hwnd, NEXT)
-        box, text = h.wait_message_box(caption="Tavro")
-        self.assertEqual("ショートカットのリンク先が見つかりません．\nC:\\windows\\tavro-gone.exe\nプログラムを登録できません", text)
-        h.close_box(box)
-        h.click_control(sheet.hwnd, 2)   # Cancel
+        self.assertEqual("ショートカットのリンク先が見つかりません．\nC:\\windows\\tavro-gone.exe\nプログラムを登録できません",
+                         self.refused_on_file_page(tool, gone))
         tool.quit()
         for path in items:
             name = os.path.basename(path)

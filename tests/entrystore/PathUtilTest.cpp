@@ -223,8 +223,6 @@ TEST(CRegistLayout, PathsOfARegistration)
             continue;
         EXPECT_STREQ(c.ini, layout.SettingsPath());
         EXPECT_STREQ(c.link, layout.EntryLinkPath());
-        EXPECT_STREQ(CString(c.toolDir) + "TavroCore.Exe", layout.ResidentPath());
-        EXPECT_STREQ(CString("/INI=") + c.ini, layout.Arguments());
         CRegistLayout back;
         EXPECT_EQ(c.toolDir[0] != '\0', CRegistLayout::FromSettingsPath(c.ini, back));
         if (c.toolDir[0] && c.name[0]) {

@@ -191,41 +191,27 @@ static int ReadLink(const std::wstring& wide)
     return 0;
 }
 
-// A shortcut as the shell makes one: target, arguments and working folder.
+// A shortcut as the shell makes one: target, arguments and working folder;
+// or, with a CSIDL, one to that shell item alone, without a file path, as
+// Windows 11 makes for an app dragged out of the Start menu.
 static int MakeLink(const std::wstring& link, const std::wstring& target, const std::wstring& args,
-                    const std::wstring& workdir)
-{
-    CoInitialize(NULL);
-    IShellLinkW* shellLink = NULL;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                reinterpret_cast<void**>(&shellLink))))
-        return 3;
-    shellLink->SetPath(target.c_str());
-    shellLink->SetArguments(args.c_str());
-    shellLink->SetWorkingDirectory(workdir.c_str());
-    IPersistFile* file = NULL;
-    shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
-    int result = file && SUCCEEDED(file->Save(link.c_str(), TRUE)) ? 0 : 4;
-    if (file)
-        file->Release();
-    shellLink->Release();
-    return result;
-}
-
-// Shortcuts as Windows 11 and installers make them: to a shell item without
-// a file path (an app dragged out of the Start menu), and to a target stored
-// with environment variables, of which Wine's link object keeps nothing.
-static int MakeItemLink(const std::wstring& link, int csidl)
+                    const std::wstring& workdir, int csidl = -1)
 {
     CoInitialize(NULL);
     IShellLinkW* shellLink = NULL;
     LPITEMIDLIST pidl = NULL;
-    if (FAILED(SHGetSpecialFolderLocation(NULL, csidl, &pidl)) ||
+    if ((csidl >= 0 && FAILED(SHGetSpecialFolderLocation(NULL, csidl, &pidl))) ||
         FAILED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                 reinterpret_cast<void**>(&shellLink))))
         return 3;
-    shellLink->SetIDList(pidl);
-    CoTaskMemFree(pidl);
+    if (pidl) {
+        shellLink->SetIDList(pidl);
+        CoTaskMemFree(pidl);
+    } else {
+        shellLink->SetPath(target.c_str());
+        shellLink->SetArguments(args.c_str());
+        shellLink->SetWorkingDirectory(workdir.c_str());
+    }
     IPersistFile* file = NULL;
     shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
     int result = file && SUCCEEDED(file->Save(link.c_str(), TRUE)) ? 0 : 4;
@@ -235,6 +221,8 @@ static int MakeItemLink(const std::wstring& link, int csidl)
     return result;
 }
 
+// A target stored with environment variables, as installers write it; Wine's
+// link object keeps nothing of one, so the file is written byte by byte.
 static int MakeExpLink(const std::wstring& link, const std::wstring& target)
 {
     // Header (shell link class, flag SLDF_HAS_EXP_SZ), the EXP_SZ_LINK block, the end block.
@@ -420,7 +408,7 @@ static int RunCommand(const Args& argv)
     } else if (cmd == "makelink" && argc > 5) {
         return MakeLink(argv.wide.at(2), argv.wide.at(3), argv.wide.at(4), argv.wide.at(5));
     } else if (cmd == "makeitemlink" && argc > 3) {
-        return MakeItemLink(argv.wide.at(2), std::atoi(argv[3]));
+        return MakeLink(argv.wide.at(2), L"", L"", L"", std::atoi(argv[3]));
     } else if (cmd == "makeexplink" && argc > 3) {
         return MakeExpLink(argv.wide.at(2), argv.wide.at(3));
     } else if (cmd == "startup") {
