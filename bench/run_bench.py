@@ -374,11 +374,11 @@ def follow_step(desktop, step, kind):
 
 def follow_tool(desktop, rep):
     """A new registration, its edit and its removal through the confirmation
-    page's own steps, each followed to the tray; the reload request alone on
-    the running resident as well."""
+    page's own steps, each followed to the tray; the least an edit does on
+    the running resident as well (settings file written, reload request)."""
     new, new_tool, hwnd = follow_step(desktop, ["new", "Follow %d" % rep], "add")
     edit, edit_tool, hwnd_edit = follow_step(desktop, ["edit", "Follow %d edited" % rep], "modify")
-    reload_ms, _, hwnd_reload = follow_step(desktop, ["reload"], "modify")
+    reload_ms, _, hwnd_reload = follow_step(desktop, ["reload", "Follow %d again" % rep], "modify")
     delete, delete_tool, hwnd_delete = follow_step(desktop, ["delete"], "hide")
     if not hwnd == hwnd_edit == hwnd_reload == hwnd_delete:
         raise RuntimeError("the registration's icon changed its window between the steps")
@@ -419,7 +419,8 @@ def follow_rows(desktop, reps):
             "the commit and the resident's start, against the launcher starting the resident; the tool's "
             "own steps (commit, start) took %.0f ms" % median(tool("new_tool"))),
         row("x64 edit: Finish until the new tip", "ms", tool("edit"), tool("reload"), 1.25,
-            "the commit and the reload request, against the reload request alone; the tool's own steps "
+            "the commit and the reload request, against the settings file written and the reload request "
+            "sent alone; the tool's own steps "
             "took %.0f ms" % median(tool("edit_tool"))),
         row("x64 delete: Finish until the icon is gone", "ms", tool("delete"), direct("end"), 1.25,
             "the removal and the end request, against the resident's own exit command posted to it; "
