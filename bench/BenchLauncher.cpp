@@ -12,7 +12,8 @@
 //   memory <pid>                       "private <bytes> workingset <bytes> ..."
 //   modules <pid>                      the loaded modules, one "module <name>" line each
 //   stop <pid> <command id>            ends it as its user would: the command
-//                                      (0: WM_CLOSE) posted to its windows; waits
+//                                      (0: WM_CLOSE) posted to its windows; waits;
+//                                      prints "tick <ms>", taken just before
 #include <windows.h>
 #include <psapi.h>
 
@@ -161,6 +162,7 @@ int Stop(DWORD dwPid, UINT nCommand)
 {
     HANDLE hProcess = OpenProcess(SYNCHRONIZE, FALSE, dwPid);
     WindowList list = WindowsOf(dwPid);
+    std::printf("tick %lu\n", GetTickCount());
     for (int i = 0; i < list.nCount; ++i) {
         if (nCommand)
             PostMessageA(list.hWnds[i], WM_COMMAND, nCommand, 0);

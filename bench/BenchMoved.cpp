@@ -8,6 +8,7 @@
 #include "BenchSupport.h"
 #include "CMovedFolderRepair.h"
 #include "CRegistEntry.h"
+#include "CRegistLayout.h"
 #include "CResidentLink.h"
 #include "PathUtil.h"
 
@@ -24,14 +25,13 @@ bool LayOut(const CString& dir, int nEntries)
     for (int i = 1; i <= nEntries; ++i) {
         CString name;
         name.Format("App%03d.exe", i);
-        CString folder = dir + name;
-        CreateDirectoryA(folder, NULL);
+        CRegistLayout layout(dir, name);
+        CreateDirectoryA(layout.EntryFolder(), NULL);
         CRegistEntry entry;
-        entry.m_strIniPath = folder + "\\tavro.ini";
+        entry.m_strIniPath = layout.SettingsPath();
         entry.m_strDispName = name;
         entry.m_strProgram = "C:\\windows\\system32\\notepad.exe";
-        if (!SaveEntry(&entry) ||
-            CResidentLink::Write(folder + "\\" + name + ".lnk", entry, folder, entry.m_strIniPath) != 0)
+        if (!SaveEntry(&entry) || CResidentLink::Write(layout.EntryLinkPath(), entry, layout) != 0)
             return false;
     }
     return true;

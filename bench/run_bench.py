@@ -25,6 +25,10 @@ REMOVE_FILES = 10000
 # tick count (milliseconds since boot) that GetTickCount returns.
 ADD_ICON = re.compile(r"^\s*(\d+)\.(\d{3}):[0-9a-f]+:trace:systray:add_icon id=0x[0-9a-f]+, hwnd=([0-9a-f]+)",
                       re.IGNORECASE)
+# The same for an icon changed (its tip, its image) or removed: Wine 8 traces a
+# removal (NIM_DELETE) only as the icon hidden.
+TRAY_EVENT = re.compile(r"^\s*(\d+)\.(\d{3}):[0-9a-f]+:trace:systray:(add|modify|hide)_icon id=0x[0-9a-f]+, "
+                        r"hwnd=([0-9a-f]+)", re.IGNORECASE)
 
 
 def drive_c(*parts):
@@ -118,6 +122,20 @@ class Desktop:
                         return int(m.group(1)) * 1000 + int(m.group(2)), int(m.group(3), 16)
             time.sleep(0.05)
         raise RuntimeError("no tray icon was added (see %s)" % self.log_path)
+
+
+def wait_tray(desktop, since, kind, timeout=30.0):
+    """(tick, hwnd) of the first icon added, modified or hidden (kind) after byte offset since."""
+    end = time.time() + timeout
+    while time.time() < end:
+        with open(desktop.log_path, "rb") as f:
+            f.seek(since)
+            for line in f.read().decode("ascii", "replace").splitlines():
+                m = TRAY_EVENT.match(line)
+                if m and m.group(3).lower() == kind:
+                    return int(m.group(1)) * 1000 + int(m.group(2)), int(m.group(4), 16)
+        time.sleep(0.05)
+    raise RuntimeError("no tray icon was %s (see %s)" % ({"add": "added"}.get(kind, kind + "d"), desktop.log_path))
 
 
 def wait_icons(desktop, since, count, timeout=120.0):
@@ -343,6 +361,74 @@ def tray_rows(desktop, subfolder, label, reps):
     ]
 
 
+# ---- the tray following the tool ------------------------------------------
+
+def follow_step(desktop, step, kind):
+    """Milliseconds from the tick the bench program took when the user's Finish
+    would start the step until the tray event of that kind, and its window."""
+    since = desktop.size()
+    m = re.search(r"tick (\d+) done (\d+)", run(["C:\\TavroBench\\follow\\bench_tray_follow.exe"] + step))
+    tick, hwnd = wait_tray(desktop, since, kind)
+    return tick - int(m.group(1)), int(m.group(2)) - int(m.group(1)), hwnd
+
+
+def follow_tool(desktop, rep):
+    """A new registration, its edit and its removal through the confirmation
+    page's own steps, each followed to the tray; the least an edit does on
+    the running resident as well (settings file written, reload request)."""
+    new, new_tool, hwnd = follow_step(desktop, ["new", "Follow %d" % rep], "add")
+    edit, edit_tool, hwnd_edit = follow_step(desktop, ["edit", "Follow %d edited" % rep], "modify")
+    reload_ms, _, hwnd_reload = follow_step(desktop, ["reload", "Follow %d again" % rep], "modify")
+    delete, delete_tool, hwnd_delete = follow_step(desktop, ["delete"], "hide")
+    if not hwnd == hwnd_edit == hwnd_reload == hwnd_delete:
+        raise RuntimeError("the registration's icon changed its window between the steps")
+    return {"new": new, "new_tool": new_tool, "edit": edit, "edit_tool": edit_tool, "reload": reload_ms,
+            "delete": delete, "delete_tool": delete_tool}
+
+
+def follow_direct(desktop):
+    """The resident started and ended directly: the launcher's start until
+    its icon, its own exit command posted until the icon is gone."""
+    launcher = "C:\\TavroBench\\bench_launcher.exe"
+    since = desktop.size()
+    out = run([launcher, "start", "C:\\TavroBench\\follow\\TavroCore.Exe", "/INI=C:\\TavroBench\\entry\\tavro.ini"])
+    pid, tick = re.search(r"pid (\d+) tick (\d+)", out).groups()
+    try:
+        added, _ = wait_tray(desktop, since, "add")
+    finally:
+        since = desktop.size()
+        stop = int(re.search(r"tick (\d+)", run([launcher, "stop", pid, str(ID_APP_QUIT)])).group(1))
+    gone, _ = wait_tray(desktop, since, "hide")
+    return {"start": added - int(tick), "end": gone - stop}
+
+
+def follow_rows(desktop, reps):
+    """The shipped 64-bit resident following the tool, against the resident
+    started and ended directly, alternately."""
+    runs = {"tool": [], "direct": []}
+    for rep in range(reps):
+        order = [("tool", lambda: follow_tool(desktop, rep)), ("direct", lambda: follow_direct(desktop))]
+        for kind, step in (order if rep % 2 == 0 else order[::-1]):
+            runs[kind].append(step())
+            time.sleep(1.0)
+            print("  follow %-6s %s" % (kind, runs[kind][-1]), flush=True)
+    tool = lambda key: [r[key] for r in runs["tool"]]
+    direct = lambda key: [r[key] for r in runs["direct"]]
+    return [
+        row("x64 new registration: Finish until its icon", "ms", tool("new"), direct("start"), 1.25,
+            "the commit and the resident's start, against the launcher starting the resident; the tool's "
+            "own steps (commit, start) took %.0f ms" % median(tool("new_tool"))),
+        row("x64 edit: Finish until the new tip", "ms", tool("edit"), tool("reload"), 1.25,
+            "the commit and the reload request, against the settings file written and the reload request "
+            "sent alone; the tool's own steps "
+            "took %.0f ms" % median(tool("edit_tool"))),
+        row("x64 delete: Finish until the icon is gone", "ms", tool("delete"), direct("end"), 1.25,
+            "the removal and the end request, against the resident's own exit command posted to it; "
+            "the tool's own steps took %.0f ms; longest %.0f ms (within a second)"
+            % (median(tool("delete_tool")), max(tool("delete")))),
+    ]
+
+
 # ---- the table ---------------------------------------------------------------
 
 def median(values):
@@ -415,6 +501,12 @@ def main():
     rows.extend(tray_rows(desktop, "", "x64", args.start_reps))
     rows.extend(logon_rows(desktop, "", "x64", args.logon_reps))
     rows.extend(idle_rows(desktop, "", "x64", args.idle_seconds))
+    # 2b: the tray following the tool's commits and removals, in a Tavro folder of its own.
+    os.makedirs(os.path.join(work, "follow"))
+    for name in ("TavroCore.Exe", "bench_tray_follow.exe"):
+        shutil.copy2(os.path.join(args.x64_bin if name == "TavroCore.Exe" else bench_bin, name),
+                     os.path.join(work, "follow"))
+    rows.extend(follow_rows(desktop, args.reps))
     if args.i686_bench:
         os.makedirs(os.path.join(work, "i686"))
         for name in ("BareTray.exe", "bench_launcher.exe"):
